@@ -1,0 +1,49 @@
+#!/usr/bin/env node
+// Builds the AddressSanitizer + UndefinedBehaviorSanitizer addon and runs the whole test suite
+// against it, with the sanitizer runtime preloaded into node (node itself is not instrumented).
+// Sanitizer reports are written to files, so a report in any child process fails the run.
+'use strict';
+const { spawnSync, execFileSync } = require('node:child_process');
+const fs = require('node:fs');
+const os = require('node:os');
+const path = require('node:path');
+
+const root = path.resolve(__dirname, '..');
+
+function run(command, args, env) {
+  const result = spawnSync(command, args, { cwd: root, stdio: 'inherit', env });
+  if (result.error) throw result.error;
+  return result.status ?? 1;
+}
+
+if (run(process.execPath, [path.join(__dirname, 'build.js'), 'sanitize'], process.env) !== 0) {
+  process.exit(1);
+}
+
+const runtime = execFileSync('g++', ['-print-file-name=libasan.so']).toString().trim();
+const logs = fs.mkdtempSync(path.join(os.tmpdir(), 'vexa-sanitize-'));
+const env = {
+  ...process.env,
+  VEXA_ADDON: path.join(root, 'build-sanitize', 'Release', 'vexa.node'),
+  LD_PRELOAD: runtime,
+  ASAN_OPTIONS: `detect_leaks=1:log_path=${logs}/asan:abort_on_error=0`,
+  UBSAN_OPTIONS: `print_stacktrace=1:halt_on_error=1:log_path=${logs}/ubsan`,
+};
+
+const testFiles = fs
+  .readdirSync(path.join(root, 'test'))
+  .filter((file) => file.endsWith('.test.js'))
+  .map((file) => path.join('test', file));
+const status = run(process.execPath, ['--test', '--expose-gc', ...testFiles], env);
+const reports = fs.readdirSync(logs);
+for (const report of reports) {
+  console.error(`\n==== sanitizer report ${report} ====`);
+  console.error(fs.readFileSync(path.join(logs, report), 'utf8'));
+}
+fs.rmSync(logs, { recursive: true, force: true });
+if (reports.length > 0) {
+  console.error(`sanitizer: ${reports.length} report(s)`);
+  process.exit(1);
+}
+console.log('sanitizer: no reports');
+process.exit(status);

@@ -1,0 +1,15 @@
+// Per-environment data: each main thread or worker thread that loads the module gets its own.
+#pragma once
+
+#include <napi.h>
+
+namespace VEXA::Addon {
+
+struct InstanceData {
+  Napi::FunctionReference keywordsConstructor;
+
+  // Created on first use for the environment and freed with it.
+  static InstanceData& Get(Napi::Env env);
+};
+
+}  // namespace VEXA::Addon

@@ -1,0 +1,80 @@
+// The parse job and the result object builder.
+#include "addon/parse_worker.h"
+
+namespace VEXA::Addon::Parse {
+
+Worker::Worker(Napi::Env env, std::shared_ptr<std::istream> source,
+               std::shared_ptr<Toolchain::Context> context)
+    : Napi::AsyncWorker(env, "Addon::Parse::Worker"),
+      source_(std::move(source)),
+      context_(std::move(context)),
+      deferred_(Napi::Promise::Deferred::New(env)) {}
+
+void Worker::Execute() {
+  // No JavaScript here: this runs on a pool thread.
+  nodes_ = parseProgram(source_, context_);
+}
+
+void Worker::OnOK() {
+  Napi::Env env = Env();
+  Napi::Object result = Serialize(env, nodes_, context_);
+  if (env.IsExceptionPending() || result.IsEmpty()) return;
+  deferred_.Resolve(result);
+}
+
+}  // namespace VEXA::Addon::Parse
+
+namespace VEXA::Addon {
+
+namespace {
+
+bool Fail(Napi::Env env) {
+  Napi::Error::New(env).ThrowAsJavaScriptException();
+  return false;
+}
+
+bool SetNamed(Napi::Env env, napi_value object, const char* name, napi_value value) {
+  return napi_set_named_property(env, object, name, value) == napi_ok || Fail(env);
+}
+
+}  // namespace
+
+Napi::Object Serialize(Napi::Env env, const NodeList& nodes,
+                       const std::shared_ptr<Toolchain::Context>& context) {
+  napi_value result = nullptr;
+  if (napi_create_object(env, &result) != napi_ok) {
+    Fail(env);
+    return Napi::Object();
+  }
+  napi_value optimize = nullptr;
+  if (napi_create_uint32(env, context->optimization.mask(), &optimize) != napi_ok ||
+      !SetNamed(env, result, "optimize", optimize)) {
+    return Napi::Object();
+  }
+
+  napi_value list = nullptr;
+  if (napi_create_array_with_length(env, nodes.size(), &list) != napi_ok) {
+    Fail(env);
+    return Napi::Object();
+  }
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    // Each node's objects die with this scope once stored in the array, so a large result does
+    // not keep millions of handles alive at once.
+    Napi::HandleScope scope(env);
+    Napi::Object node = nodes[i]->serialize(env);
+    if (env.IsExceptionPending() || node.IsEmpty() ||
+        napi_set_element(env, list, static_cast<uint32_t>(i), node) != napi_ok) {
+      Fail(env);
+      return Napi::Object();
+    }
+  }
+  if (!SetNamed(env, result, "nodes", list)) return Napi::Object();
+
+  Napi::Array diagnostics = context->diagnostics().serialize(env);
+  if (env.IsExceptionPending() || !SetNamed(env, result, "diagnostics", diagnostics)) {
+    return Napi::Object();
+  }
+  return Napi::Object(env, result);
+}
+
+}  // namespace VEXA::Addon

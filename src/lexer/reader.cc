@@ -1,0 +1,178 @@
+// The scanning loop: blanks, comments and block tags, then the first scanner that takes the byte.
+#include "lexer/reader.h"
+
+#include "lexer/characters.h"
+#include "lexer/scanner.h"
+
+#include <utility>
+
+namespace VEXA::Lexer {
+
+namespace {
+
+constexpr uint16_t kUnexpectedCharacter = 1002;
+constexpr uint16_t kLoneCarriageReturn = 1201;
+constexpr uint16_t kUnterminated = 1302;
+constexpr uint16_t kEmptyBlockTag = 1303;
+
+}  // namespace
+
+Reader::Reader(std::shared_ptr<std::istream> source, std::shared_ptr<Toolchain::Context> context)
+    : Stream(std::move(source)), context_(std::move(context)), scanners_(Scanner::list()) {}
+
+void Reader::rewind() {
+  Stream::rewind();
+  labelColumn = 0;
+  atLineStart = true;
+  tokenStart = Toolchain::Position();
+  finished_ = false;
+  end_ = Token();
+}
+
+Toolchain::Range Reader::tokenRange() const {
+  if (lexeme.size() == 1 && lexeme[0] == '\n') {
+    return {tokenStart, {tokenStart.line, tokenStart.character + 1}};
+  }
+  return {tokenStart, position};
+}
+
+Token Reader::makeToken(TokenKind kind, std::string_view text) const {
+  Token token;
+  token.kind = kind;
+  token.range = tokenRange();
+  token.text.assign(text);
+  token.filePath = context_->name();
+  return token;
+}
+
+void Reader::warn(uint16_t code) {
+  context_->diagnostics().add(code, Toolchain::Severity::Warning, tokenRange());
+}
+
+Token Reader::errorToken(uint16_t code) {
+  context_->diagnostics().add(code, Toolchain::Severity::Error, tokenRange());
+  return makeToken(TokenKind::None);
+}
+
+Token Reader::errorToken(uint16_t code, std::string_view argument) {
+  context_->diagnostics()
+      .add(code, Toolchain::Severity::Error, tokenRange())
+      .args.emplace_back(argument);
+  return makeToken(TokenKind::None);
+}
+
+Token Reader::next() {
+  if (finished_) return end_;
+
+  Token tag = skipBlanks();
+  // A block tag leaves the line state alone: a label may follow an inline tag.
+  if (tag.kind != TokenKind::None) return tag;
+
+  lexeme.clear();
+  tokenStart = position;
+  const int c = get();
+  // The stream reports a NUL byte as the end of the input, so nothing after it is ever read.
+  if (c < 0) {
+    finished_ = true;
+    end_ = makeToken(TokenKind::EndOfInput);
+    return end_;
+  }
+
+  for (const Scanner::Base* scanner : scanners_) {
+    if (scanner->accept(*this, c)) {
+      Token token = scanner->scan(*this, c);
+      atLineStart = token.kind == TokenKind::Newline;
+      labelColumn = 0;
+      return token;
+    }
+  }
+  // The byte's continuation bytes are consumed first, so the range covers the whole character.
+  const std::string described = describeCharacter(c);
+  return errorToken(kUnexpectedCharacter, described);
+}
+
+Token Reader::skipBlanks() {
+  if (atEof()) return Token();
+  for (;;) {
+    const int c = peek();
+    if (c == ';') break;
+    if (!isInlineBlank(c)) return Token();
+    get();
+    // The range of this warning starts where the previous token started: the blanks are part
+    // of the lexeme that the next token empties.
+    if (c == '\r' && !peekIs('\n')) warn(kLoneCarriageReturn);
+    if (atEof()) return Token();
+  }
+  if (context_->rules().parseBlocks) return scanBlockTag();
+  skipToLineEnd();
+  return Token();
+}
+
+Token Reader::scanBlockTag() {
+  lexeme.clear();
+  tokenStart = position;
+  get();  // ";"
+  if (!acceptChar('<')) {
+    skipToLineEnd();
+    return Token();
+  }
+  const bool isInline = acceptChar('=');
+  for (int c = peek(); c >= 0 && c != '>' && c != '\n'; c = peek()) get();
+  if (!peekIs('>')) {
+    context_->diagnostics()
+        .add(kUnterminated, Toolchain::Severity::Warning, tokenRange())
+        .args.emplace_back("block-tag");
+    return Token();
+  }
+  get();  // ">"
+  // ";<>": nothing between the brackets.
+  if (lexeme.size() < 4) {
+    warn(kEmptyBlockTag);
+    skipToLineEnd();
+    return Token();
+  }
+  // The name between "<" and ">"; an inline tag's name keeps its "=".
+  Token tag = makeToken(isInline ? TokenKind::InlineBlockTag : TokenKind::BlockTag,
+                        std::string_view(lexeme).substr(2, lexeme.size() - 3));
+  if (isInline) {
+    // A word right after the tag is a label, as if it stood in column 0.
+    labelColumn = position.character;
+  } else {
+    // The rest of the line is comment text.
+    skipToLineEnd();
+  }
+  return tag;
+}
+
+void Reader::skipToLineEnd() {
+  for (int c = peek(); c >= 0 && c != '\n'; c = peek()) get();
+}
+
+std::string Reader::describeCharacter(int c) {
+  switch (c) {
+    case '\t':
+      return "\\t";
+    case '\n':
+      return "\\n";
+    case '\v':
+      return "\\v";
+    case '\r':
+      return "\\r";
+    default:
+      break;
+  }
+  if (c < 32) return "Control Code";
+  std::string text(1, static_cast<char>(c));
+  if (c >= 0x80) {
+    // The rest of the character, as far as it is there: a byte that is no continuation byte
+    // starts the next character and is left for the next token.
+    int expected = c <= 0xDF ? 1 : c <= 0xEF ? 2 : 3;
+    for (int next = peek(); expected > 0 && next >= 0x80 && next <= 0xBF; next = peek()) {
+      text.push_back(static_cast<char>(get()));
+      --expected;
+    }
+  }
+  return text;
+}
+
+}  // namespace VEXA::Lexer

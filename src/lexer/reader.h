@@ -1,0 +1,68 @@
+// The lexer's reader: cuts the character stream into tokens. It skips blanks and comments, turns
+// block-tag comments into tokens, and offers each token's first byte to the scanners in order.
+#pragma once
+
+#include "lexer/scanner_list.h"
+#include "lexer/stream.h"
+#include "lexer/token.h"
+#include "toolchain/context.h"
+#include "toolchain/position.h"
+
+#include <cstdint>
+#include <istream>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace VEXA::Lexer {
+
+class Reader final : public Stream {
+ public:
+  Reader(std::shared_ptr<std::istream> source, std::shared_ptr<Toolchain::Context> context);
+
+  // The next token of any kind, None included; the same EndOfInput token for ever once the input
+  // has ended.
+  Token next();
+  // Back to the first byte and the state of a fresh reader.
+  void rewind();
+
+  Toolchain::Context& context() const { return *context_; }
+
+  // From tokenStart to the current position; a lone line feed covers one character on its own
+  // line, although the position has moved on to the next line.
+  Toolchain::Range tokenRange() const;
+  // A token over tokenRange, with the lexeme or the given text.
+  Token makeToken(TokenKind kind) const { return makeToken(kind, lexeme); }
+  Token makeToken(TokenKind kind, std::string_view text) const;
+  // A warning over tokenRange; the scan goes on.
+  void warn(uint16_t code);
+  // An error over tokenRange, with an optional argument, and the None token of a failed scan.
+  Token errorToken(uint16_t code);
+  Token errorToken(uint16_t code, std::string_view argument);
+
+  // The column that counts as the label column besides column 0: right after an inline block
+  // tag, until the next scanned token.
+  uint64_t labelColumn = 0;
+  // True before the first token and after a Newline token.
+  bool atLineStart = true;
+  // Where the token being scanned starts.
+  Toolchain::Position tokenStart;
+
+ private:
+  // A BlockTag or InlineBlockTag token, or None after blanks, a comment or a failed tag.
+  Token skipBlanks();
+  // At a ";" with block tags on: the tag, or None for a plain comment or a malformed tag.
+  Token scanBlockTag();
+  // Consumes the rest of the line; the line feed stays.
+  void skipToLineEnd();
+  // The printable form of a byte that no scanner takes.
+  std::string describeCharacter(int c);
+
+  std::shared_ptr<Toolchain::Context> context_;
+  const Scanner::List& scanners_;
+  // Once the input has ended (at its end or at a NUL byte), every call of next returns end_.
+  bool finished_ = false;
+  Token end_;
+};
+
+}  // namespace VEXA::Lexer

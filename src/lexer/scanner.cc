@@ -1,0 +1,8 @@
+// The scanner interface's out-of-line destructor, which anchors its virtual table here.
+#include "lexer/scanner.h"
+
+namespace VEXA::Lexer::Scanner {
+
+Base::~Base() = default;
+
+}  // namespace VEXA::Lexer::Scanner

@@ -1,0 +1,94 @@
+// "#" words. After the "#" (and any blanks, which draw a warning) come either decimal digits, a
+// number such as "#5", or a name: a conditional keyword, a listed command, or an unknown name
+// that is a command at the start of a line and a plain hash name elsewhere.
+#include "lexer/scanner_hash.h"
+
+#include "addon/keyword_table.h"
+#include "lexer/characters.h"
+#include "lexer/reader.h"
+#include "parser/name_hash.h"
+
+#include <string>
+#include <string_view>
+
+namespace VEXA::Lexer::Scanner {
+
+namespace {
+
+constexpr uint16_t kBlanksAfterHash = 1202;
+constexpr uint16_t kNothingAfterHash = 1304;
+constexpr uint16_t kNumberTooLarge = 1305;
+
+// The conditional keywords are known by their hashes alone; no keyword table lists them.
+constexpr uint32_t kIf = 0x597394;
+constexpr uint32_t kElseIf = 0xB0785EDD;
+constexpr uint32_t kElse = 0x7C8450CE;
+constexpr uint32_t kEndIf = 0x0D1AE6AB;
+
+// Whether the decimal digits stand for a number above 255. Counting stops there, so a digit
+// string of any length (past 64 bits too) is judged without overflow.
+bool exceedsByte(std::string_view digits) {
+  unsigned value = 0;
+  for (const char digit : digits) {
+    value = value * 10 + static_cast<unsigned>(digit - '0');
+    if (value > 255) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool Hash::accept(Reader&, int c) const {
+  return c == '#';
+}
+
+Token Hash::scan(Reader& reader, int) const {
+  while (isInlineBlank(reader.peek())) reader.get();
+  const size_t prefixLength = reader.lexeme.size();
+  const int c = reader.peek();
+
+  if (isDigit(c)) {
+    while (isDigit(reader.peek())) reader.get();
+    if (prefixLength > 1) reader.warn(kBlanksAfterHash);
+    const std::string_view digits = std::string_view(reader.lexeme).substr(prefixLength);
+    if (exceedsByte(digits)) reader.warn(kNumberTooLarge);
+    return reader.makeToken(TokenKind::HashNumber, digits);
+  }
+
+  if (!isLetter(c) && c != '!' && c != '_') return reader.errorToken(kNothingAfterHash);
+
+  while (isWordChar(reader.peek())) reader.get();
+  if (prefixLength > 1) reader.warn(kBlanksAfterHash);
+  const std::string_view name = std::string_view(reader.lexeme).substr(prefixLength);
+
+  switch (hashName(name, reader.context().caseMode())) {
+    case kIf:
+      return reader.makeToken(TokenKind::If);
+    case kEndIf:
+      return reader.makeToken(TokenKind::EndIf);
+    case kElse:
+      return reader.makeToken(TokenKind::Else);
+    case kElseIf:
+      return reader.makeToken(TokenKind::ElseIf);
+    default:
+      break;
+  }
+
+  // Commands are listed with their "#"; without blanks the lexeme is exactly that text.
+  std::string spelled;
+  std::string_view word = reader.lexeme;
+  if (prefixLength > 1) {
+    spelled.reserve(name.size() + 1);
+    spelled.push_back('#');
+    spelled.append(name);
+    word = spelled;
+  }
+  const KeywordTable* keywords = reader.context().keywords();
+  TokenKind kind = keywords ? lookupKeyword(*keywords, word) : TokenKind::Identifier;
+  if (kind == TokenKind::Identifier) {
+    kind = reader.atLineStart ? TokenKind::Command : TokenKind::HashName;
+  }
+  return reader.makeToken(kind, kind == TokenKind::HashName ? name : word);
+}
+
+}  // namespace VEXA::Lexer::Scanner

@@ -1,0 +1,27 @@
+// Plain words. A word in the label column is always a label; elsewhere a keyword of the tables
+// takes its kind, and an unknown word is an instruction when it opens its (indented) line.
+#include "lexer/scanner_identifier.h"
+
+#include "addon/keyword_table.h"
+#include "lexer/characters.h"
+#include "lexer/reader.h"
+
+namespace VEXA::Lexer::Scanner {
+
+bool Identifier::accept(Reader&, int c) const {
+  return isLetter(c) || c == '_' || c == '!';
+}
+
+Token Identifier::scan(Reader& reader, int) const {
+  while (isWordChar(reader.peek())) reader.get();
+  // Words are ASCII, so bytes and characters agree.
+  const uint64_t startColumn = reader.position.character - reader.lexeme.size();
+  if (startColumn == reader.labelColumn) return reader.makeToken(TokenKind::Identifier);
+
+  const KeywordTable* keywords = reader.context().keywords();
+  TokenKind kind = keywords ? lookupKeyword(*keywords, reader.lexeme) : TokenKind::Identifier;
+  if (kind == TokenKind::Identifier && reader.atLineStart) kind = TokenKind::Instruction;
+  return reader.makeToken(kind);
+}
+
+}  // namespace VEXA::Lexer::Scanner

@@ -1,0 +1,34 @@
+// A sign directly followed by a letter I or N: the signed infinity and not-a-number words, which
+// stand as identifiers with their sign. Any other word there is an error.
+#include "lexer/scanner_special.h"
+
+#include "lexer/characters.h"
+#include "lexer/reader.h"
+#include "parser/name_hash.h"
+
+#include <string_view>
+
+namespace VEXA::Lexer::Scanner {
+
+namespace {
+constexpr uint16_t kUnknownSpecial = 1307;
+}  // namespace
+
+bool Special::accept(Reader& reader, int c) const {
+  if (c != '+' && c != '-') return false;
+  const int next = reader.peek();
+  return next == 'I' || next == 'N' || next == 'i' || next == 'n';
+}
+
+Token Special::scan(Reader& reader, int) const {
+  reader.get();
+  while (isLetter(reader.peek())) reader.get();
+  const std::string_view word = std::string_view(reader.lexeme).substr(1);
+  const Toolchain::CaseMode mode = reader.context().caseMode();
+  if (equalsFolded(mode, word, "INF") || equalsFolded(mode, word, "NAN")) {
+    return reader.makeToken(TokenKind::Identifier);
+  }
+  return reader.errorToken(kUnknownSpecial, word);
+}
+
+}  // namespace VEXA::Lexer::Scanner

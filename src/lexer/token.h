@@ -1,0 +1,56 @@
+// Tokens: what the lexer hands the parser, one value record per lexical unit.
+#pragma once
+
+#include "toolchain/position.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace VEXA::Lexer {
+
+enum class TokenKind : uint8_t {
+  Identifier = 0,
+  HashName = 1,
+  HashNumber = 2,
+  HexLiteral = 3,
+  BinaryLiteral = 4,
+  Integer = 5,
+  Real = 6,
+  String = 7,
+  RegisterLiteral = 8,
+  BlockTag = 9,
+  InlineBlockTag = 10,
+  Command = 11,
+  Precode = 12,
+  Directive = 13,
+  Instruction = 14,
+  If = 15,
+  ElseIf = 16,
+  Else = 17,
+  EndIf = 18,
+  Colon = 19,
+  Comma = 20,
+  Percent = 21,
+  LeftParen = 22,
+  RightParen = 23,
+  Plus = 24,
+  Minus = 25,
+  Star = 26,
+  StarPlus = 27,
+  StarMinus = 28,
+  Newline = 29,
+  EndOfInput = 30,
+  None = 31,
+};
+
+struct Token {
+  TokenKind kind = TokenKind::None;
+  Toolchain::Range range;
+  std::string text;
+  // The source's name. A view into the context's name, which is fixed before the parse starts and
+  // outlives every token and node of the parse; copying tokens therefore never copies the path.
+  std::string_view filePath;
+};
+
+}  // namespace VEXA::Lexer

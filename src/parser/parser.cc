@@ -1,0 +1,54 @@
+// The token window: one token of lookahead, one of put-back, and error reporting.
+#include "parser/parser.h"
+
+#include <utility>
+
+namespace VEXA {
+
+Parser::Parser(std::shared_ptr<std::istream> source, std::shared_ptr<Toolchain::Context> context)
+    : context_(context),
+      reader_(std::make_unique<Lexer::Reader>(std::move(source), std::move(context))) {}
+
+const Token& Parser::advance() {
+  if (putBackPending_) {
+    putBackPending_ = false;
+    std::swap(previous, current);
+    return current;
+  }
+  // The old lookahead becomes `previous`; swapping keeps both strings' buffers for reuse.
+  std::swap(previous, current);
+  do {
+    current = reader_->next();
+  } while (current.kind == TokenKind::None);
+  return current;
+}
+
+void Parser::rewind() {
+  reader_->rewind();
+  previous = Token();
+  current = Token();
+  advance();
+}
+
+bool Parser::putBack() {
+  if (putBackPending_) return false;
+  putBackPending_ = true;
+  std::swap(previous, current);
+  return true;
+}
+
+Toolchain::Diagnostic& Parser::report(uint16_t code, const Token& token) {
+  errorPending_ = true;
+  return context_->diagnostics().add(code, Toolchain::Severity::Error, token.range);
+}
+
+Toolchain::Diagnostic& Parser::warning(uint16_t code) {
+  return context_->diagnostics().add(code, Toolchain::Severity::Warning, previous.range);
+}
+
+void Parser::synchronize() {
+  errorPending_ = false;
+  while (!check(TokenKind::Newline) && !check(TokenKind::EndOfInput)) advance();
+}
+
+}  // namespace VEXA

@@ -1,0 +1,66 @@
+// The parse driver: offers each statement to the statement parsers in order, then requires the
+// line to end, and skips the rest of a line after any error.
+#include "parser/program.h"
+
+#include "parser/parser.h"
+#include "parser/statement_list.h"
+
+namespace VEXA {
+
+namespace {
+// Node type of a label that stands for its own statement.
+constexpr uint8_t kAddressNode = 1;
+}  // namespace
+
+NodeList parseProgram(std::shared_ptr<std::istream> source,
+                      std::shared_ptr<Toolchain::Context> context) {
+  NodeList nodes;
+  nodes.reserve(1024);
+  Parser parser(std::move(source), std::move(context));
+  parser.advance();
+  while (!parser.check(TokenKind::EndOfInput)) {
+    if (parser.accept(TokenKind::Newline)) continue;
+    if (auto node = parseStatement(parser)) nodes.push_back(std::move(node));
+  }
+  return nodes;
+}
+
+std::shared_ptr<Syntax::Node> parseStatement(Parser& parser) {
+  std::shared_ptr<Syntax::Node> node;
+  for (const StatementParser* statement : statementParsers()) {
+    if (statement && statement->accept(parser)) {
+      node = statement->parse(parser);
+      break;
+    }
+  }
+
+  if (node) {
+    // An inline block tag shares its line with the statement after it; alone on its line it is
+    // dropped.
+    if (node->token.kind == TokenKind::InlineBlockTag) {
+      if (parser.check(TokenKind::Newline) || parser.check(TokenKind::EndOfInput)) return nullptr;
+      return node;
+    }
+    // A label in front of a statement that is not a directive: that statement follows at once.
+    if (node->type == kAddressNode &&
+        (parser.check(TokenKind::Command) || parser.check(TokenKind::Precode) ||
+         parser.check(TokenKind::Instruction))) {
+      return node;
+    }
+  }
+
+  if (parser.accept(TokenKind::EndOfInput)) {
+    if (parser.errorPending()) parser.synchronize();
+    return node;
+  }
+  if (parser.errorPending()) {
+    parser.synchronize();
+    return node;
+  }
+  if (parser.accept(TokenKind::Newline)) return node;
+  parser.report(node ? 1203 : 1001, parser.current);
+  parser.synchronize();
+  return node;
+}
+
+}  // namespace VEXA

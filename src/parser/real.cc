@@ -1,0 +1,51 @@
+// Real nodes: conversion of the literal texts and serialisation.
+#include "parser/real.h"
+
+#include "parser/number_text.h"
+
+#include <charconv>
+
+namespace VEXA::Syntax {
+
+namespace {
+
+float valueOf(const Lexer::Token& token) {
+  using Lexer::TokenKind;
+  switch (token.kind) {
+    case TokenKind::Real:
+    case TokenKind::Integer:
+    case TokenKind::HashNumber:
+      return singleFromText(token.text);
+    case TokenKind::HexLiteral:
+      return static_cast<float>(unsignedFromDigits(literalDigits(token.text), 16));
+    case TokenKind::BinaryLiteral:
+      return static_cast<float>(unsignedFromDigits(literalDigits(token.text), 2));
+    default:
+      return 0.0f;
+  }
+}
+
+}  // namespace
+
+Real::Real(const Lexer::Token& token) : Value(kType, token), value(valueOf(token)) {
+  this->token.kind = Lexer::TokenKind::Real;
+}
+
+Real::Real(float value) : Value(kType, Lexer::Token{}), value(value) {
+  token.kind = Lexer::TokenKind::Real;
+  // Fixed notation with six decimals is "%f" without its dependence on the C locale. The widest
+  // single-precision value needs 39 digits before the point; "inf" and "nan" fit as well.
+  char buffer[64];
+  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer,
+                                          static_cast<double>(value), std::chars_format::fixed, 6);
+  if (error == std::errc()) token.text.assign(buffer, end);
+}
+
+Napi::Object Real::serialize(Napi::Env env) const {
+  Napi::Object object = Value::serialize(env);
+  object.Set("value", Napi::Number::New(env, static_cast<double>(value)));
+  object.Set("buffer", Napi::String::New(env, token.text));
+  return object;
+}
+
+}  // namespace VEXA::Syntax

@@ -1,0 +1,18 @@
+// A register literal ("=" and a register letter), allowed in format specifications.
+#pragma once
+
+#include "parser/value.h"
+
+namespace VEXA::Syntax {
+
+class Register final : public Value {
+ public:
+  static constexpr uint8_t kType = 23;
+
+  explicit Register(const Lexer::Token& token) : Value(kType, token) {}
+
+  // Value properties, then "character": the register letter, in lower case.
+  Napi::Object serialize(Napi::Env env) const override;
+};
+
+}  // namespace VEXA::Syntax

@@ -1,0 +1,27 @@
+// A string value.
+#pragma once
+
+#include "parser/value.h"
+
+#include <string>
+
+namespace VEXA::Syntax {
+
+class Text final : public Value {
+ public:
+  static constexpr uint8_t kType = 22;
+
+  // The token (a string, or the first of a run of tokens joined into one text) with the given text
+  // and the kind String.
+  Text(std::string text, const Lexer::Token& token);
+  // A made-up text with no place in the source.
+  explicit Text(std::string text);
+
+  // The text is held once, as the token's text: the two never differ.
+  const std::string& value() const { return token.text; }
+
+  // Value properties, then "value".
+  Napi::Object serialize(Napi::Env env) const override;
+};
+
+}  // namespace VEXA::Syntax

@@ -1,0 +1,20 @@
+// The base of every value node: a node that may carry the key written in front of it.
+#pragma once
+
+#include "toolchain/node.h"
+
+namespace VEXA::Syntax {
+
+class Value : public Node {
+ public:
+  Value(uint8_t type, const Lexer::Token& token) : Node(type, token) {}
+
+  // Base properties, then "key" when a key was set. Derived classes add their own properties to
+  // the object this returns.
+  Napi::Object serialize(Napi::Env env) const override;
+
+  // The key in front of the value in a keyed argument; kind None when there is none.
+  Lexer::Token key;
+};
+
+}  // namespace VEXA::Syntax
