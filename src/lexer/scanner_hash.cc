@@ -57,6 +57,9 @@ Token Hash::scan(Reader& reader, int) const {
 
   if (!isLetter(c) && c != '!' && c != '_') return reader.errorToken(kNothingAfterHash);
 
+  // The first byte is taken on its own: "!" may start a name but never continues one, and
+  // leaving it for the loop below would cut "#!name" into an empty name and a separate word.
+  reader.get();
   while (isWordChar(reader.peek())) reader.get();
   if (prefixLength > 1) reader.warn(kBlanksAfterHash);
   const std::string_view name = std::string_view(reader.lexeme).substr(prefixLength);
