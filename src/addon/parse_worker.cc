@@ -1,6 +1,11 @@
 // The parse job and the result object builder.
 #include "addon/parse_worker.h"
 
+#include "addon/instance_data.h"
+#include "toolchain/object_shape.h"
+
+#include <algorithm>
+
 namespace VEXA::Addon::Parse {
 
 Worker::Worker(Napi::Env env, std::shared_ptr<std::istream> source,
@@ -41,6 +46,7 @@ bool SetNamed(Napi::Env env, napi_value object, const char* name, napi_value val
 
 Napi::Object Serialize(Napi::Env env, const NodeList& nodes,
                        const std::shared_ptr<Toolchain::Context>& context) {
+  Syntax::Conversion conversion(env, InstanceData::Get(env).factories);
   napi_value result = nullptr;
   if (napi_create_object(env, &result) != napi_ok) {
     Fail(env);
@@ -57,16 +63,23 @@ Napi::Object Serialize(Napi::Env env, const NodeList& nodes,
     Fail(env);
     return Napi::Object();
   }
-  for (size_t i = 0; i < nodes.size(); ++i) {
-    // Each node's objects die with this scope once stored in the array, so a large result does
-    // not keep millions of handles alive at once.
-    Napi::HandleScope scope(env);
-    Napi::Object node = nodes[i]->serialize(env);
-    if (env.IsExceptionPending() || node.IsEmpty() ||
-        napi_set_element(env, list, static_cast<uint32_t>(i), node) != napi_ok) {
-      Fail(env);
-      return Napi::Object();
+  // Nodes are converted in chunks, each in its own handle scope, so that a large result does not
+  // keep millions of handles alive at once; cached handles are dropped with each scope.
+  constexpr size_t kChunk = 256;
+  for (size_t begin = 0; begin < nodes.size(); begin += kChunk) {
+    {
+      Napi::HandleScope scope(env);
+      const size_t end = std::min(nodes.size(), begin + kChunk);
+      for (size_t i = begin; i < end; ++i) {
+        Napi::Object node = nodes[i]->serialize(env);
+        if (conversion.failed() || node.IsEmpty() ||
+            napi_set_element(env, list, static_cast<uint32_t>(i), node) != napi_ok) {
+          if (!conversion.failed()) conversion.fail();
+          return Napi::Object();
+        }
+      }
     }
+    conversion.forgetHandles();
   }
   if (!SetNamed(env, result, "nodes", list)) return Napi::Object();
 

@@ -4,9 +4,10 @@
 namespace VEXA::Statement {
 
 Napi::Object BlockTag::serialize(Napi::Env env) const {
-  Napi::Object object = Node::serialize(env);
-  object.Set("tag", Napi::String::New(env, token.text));
-  return object;
+  static const Syntax::Shape shape(baseShape(), {{"tag"}});
+  Syntax::Fields fields(env, shape);
+  baseFields(fields);
+  return fields.text(token.text).make();
 }
 
 }  // namespace VEXA::Statement

@@ -4,10 +4,10 @@
 namespace VEXA::Syntax {
 
 Napi::Object Indirection::serialize(Napi::Env env) const {
-  Napi::Object object = Value::serialize(env);
-  object.Set("identifier", Napi::String::New(env, token.text));
-  object.Set("modifier", Napi::Number::New(env, modifier));
-  return object;
+  static const Shape shape(valueShape(), {{"identifier"}, {"modifier"}});
+  Fields fields(env, shape);
+  valueFields(fields);
+  return fields.text(token.text).integer(modifier).make();
 }
 
 }  // namespace VEXA::Syntax

@@ -40,11 +40,10 @@ Integer::Integer(int64_t value, bool fixed)
 }
 
 Napi::Object Integer::serialize(Napi::Env env) const {
-  Napi::Object object = Value::serialize(env);
-  object.Set("value", Napi::Number::New(env, static_cast<double>(value)));
-  object.Set("buffer", Napi::String::New(env, token.text));
-  if (fixed) object.Set("fixed", Napi::Boolean::New(env, true));
-  return object;
+  static const Shape shape(valueShape(), {{"value"}, {"buffer"}, {"fixed", Field::Optional}});
+  Fields fields(env, shape);
+  valueFields(fields);
+  return fields.number(static_cast<double>(value)).text(token.text).flag(fixed).make();
 }
 
 }  // namespace VEXA::Syntax

@@ -4,11 +4,11 @@
 namespace VEXA::Syntax {
 
 Napi::Object Name::serialize(Napi::Env env) const {
-  Napi::Object object = Value::serialize(env);
-  object.Set("identifier", Napi::String::New(env, token.text));
+  static const Shape shape(valueShape(), {{"identifier"}, {"fixed", Field::Optional}});
+  Fields fields(env, shape);
+  valueFields(fields);
   // A "#" name refers to a fixed resource; the text itself no longer shows the "#".
-  if (token.kind == Lexer::TokenKind::HashName) object.Set("fixed", Napi::Boolean::New(env, true));
-  return object;
+  return fields.text(token.text).flag(token.kind == Lexer::TokenKind::HashName).make();
 }
 
 }  // namespace VEXA::Syntax

@@ -42,10 +42,10 @@ Real::Real(float value) : Value(kType, Lexer::Token{}), value(value) {
 }
 
 Napi::Object Real::serialize(Napi::Env env) const {
-  Napi::Object object = Value::serialize(env);
-  object.Set("value", Napi::Number::New(env, static_cast<double>(value)));
-  object.Set("buffer", Napi::String::New(env, token.text));
-  return object;
+  static const Shape shape(valueShape(), {{"value"}, {"buffer"}});
+  Fields fields(env, shape);
+  valueFields(fields);
+  return fields.number(static_cast<double>(value)).text(token.text).make();
 }
 
 }  // namespace VEXA::Syntax

@@ -4,9 +4,10 @@
 namespace VEXA::Syntax {
 
 Napi::Object Register::serialize(Napi::Env env) const {
-  Napi::Object object = Value::serialize(env);
-  object.Set("character", Napi::String::New(env, token.text));
-  return object;
+  static const Shape shape(valueShape(), {{"character"}});
+  Fields fields(env, shape);
+  valueFields(fields);
+  return fields.text(token.text).make();
 }
 
 }  // namespace VEXA::Syntax

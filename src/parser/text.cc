@@ -16,9 +16,10 @@ Text::Text(std::string text) : Value(kType, Lexer::Token{}) {
 }
 
 Napi::Object Text::serialize(Napi::Env env) const {
-  Napi::Object object = Value::serialize(env);
-  object.Set("value", Napi::String::New(env, token.text));
-  return object;
+  static const Shape shape(valueShape(), {{"value"}});
+  Fields fields(env, shape);
+  valueFields(fields);
+  return fields.text(token.text).make();
 }
 
 }  // namespace VEXA::Syntax

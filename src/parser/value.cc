@@ -3,10 +3,20 @@
 
 namespace VEXA::Syntax {
 
+const Shape& Value::valueShape() {
+  static const Shape shape(baseShape(), {{"key", Field::Optional}});
+  return shape;
+}
+
+void Value::valueFields(Fields& fields) const {
+  baseFields(fields);
+  fields.optionalText(key.kind != Lexer::TokenKind::None, key.text);
+}
+
 Napi::Object Value::serialize(Napi::Env env) const {
-  Napi::Object object = Node::serialize(env);
-  if (key.kind != Lexer::TokenKind::None) object.Set("key", Napi::String::New(env, key.text));
-  return object;
+  Fields fields(env, valueShape());
+  valueFields(fields);
+  return fields.make();
 }
 
 }  // namespace VEXA::Syntax

@@ -13,6 +13,11 @@ class Value : public Node {
   // the object this returns.
   Napi::Object serialize(Napi::Env env) const override;
 
+  // The base layout plus "key", which every value layout extends.
+  static const Shape& valueShape();
+  // Fills the base properties and "key".
+  void valueFields(Fields& fields) const;
+
   // The key in front of the value in a keyed argument; kind None when there is none.
   Lexer::Token key;
 };

@@ -1,7 +1,10 @@
 // Diagnostic records and their JavaScript shape ({code: "VEXA<n>", severity, args?, range?}).
 #include "toolchain/diagnostic.h"
 
+#include "toolchain/object_shape.h"
+
 #include <algorithm>
+#include <cstdio>
 
 namespace VEXA::Toolchain {
 
@@ -34,17 +37,26 @@ size_t Diagnostics::reported() const {
 }
 
 Napi::Object Diagnostic::serialize(Napi::Env env) const {
-  Napi::Object object = Napi::Object::New(env);
-  object.Set("code", Napi::String::New(env, "VEXA" + std::to_string(code)));
-  object.Set("severity", Napi::Number::New(env, static_cast<uint8_t>(severity)));
+  // The range is optional in the record, though every diagnostic raised here has one.
+  static const Syntax::Shape withRange{
+      {"code"}, {"severity"}, {"args", Syntax::Field::Optional}, {"range", Syntax::Field::Range}};
+  static const Syntax::Shape withoutRange{
+      {"code"}, {"severity"}, {"args", Syntax::Field::Optional}};
+  Syntax::Fields fields(env, range ? withRange : withoutRange);
+  char code[16];
+  const int length = std::snprintf(code, sizeof code, "VEXA%u", static_cast<unsigned>(this->code));
+  fields.text(std::string_view(code, static_cast<size_t>(length)))
+      .integer(static_cast<int32_t>(severity));
+  Napi::Array list;
   if (!args.empty()) {
-    Napi::Array list = Napi::Array::New(env, args.size());
-    for (size_t i = 0; i < args.size(); ++i)
+    list = Napi::Array::New(env, args.size());
+    for (size_t i = 0; i < args.size(); ++i) {
       list.Set(static_cast<uint32_t>(i), Napi::String::New(env, args[i]));
-    object.Set("args", list);
+    }
   }
-  if (range) object.Set("range", range->serialize(env));
-  return object;
+  fields.optional(!args.empty(), list);
+  if (range) fields.range(*range);
+  return fields.make();
 }
 
 Napi::Array Diagnostics::serialize(Napi::Env env) const {

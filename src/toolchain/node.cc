@@ -3,15 +3,21 @@
 
 namespace VEXA::Syntax {
 
-Napi::Object Node::serialize(Napi::Env env) const {
-  Napi::Object object = Napi::Object::New(env);
-  object.Set("range", token.range.serialize(env));
-  object.Set("type", Napi::Number::New(env, type));
+const Shape& Node::baseShape() {
+  static const Shape shape{{"range", Field::Range}, {"type"}, {"filePath", Field::Optional}};
+  return shape;
+}
+
+void Node::baseFields(Fields& fields) const {
+  fields.range(token.range).integer(type);
   // Sources parsed without a name carry no path at all.
-  if (token.filePath != "<anonymous>") {
-    object.Set("filePath", Napi::String::New(env, token.filePath.data(), token.filePath.size()));
-  }
-  return object;
+  fields.optionalPath(token.filePath != "<anonymous>", token.filePath);
+}
+
+Napi::Object Node::serialize(Napi::Env env) const {
+  Fields fields(env, baseShape());
+  baseFields(fields);
+  return fields.make();
 }
 
 }  // namespace VEXA::Syntax

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "lexer/token.h"
+#include "toolchain/object_shape.h"
 
 #include <napi.h>
 
@@ -18,6 +19,11 @@ class Node : public std::enable_shared_from_this<Node> {
   // The node's JavaScript object: "range", "type", "filePath" (unless anonymous), then whatever
   // the derived class adds in its own fixed order.
   virtual Napi::Object serialize(Napi::Env env) const;
+
+  // The layout of the base properties, which every node layout extends.
+  static const Shape& baseShape();
+  // Fills the base properties: "range", "type" and, unless anonymous, "filePath".
+  void baseFields(Fields& fields) const;
 
   uint8_t type;
   Lexer::Token token;
