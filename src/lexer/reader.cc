@@ -78,7 +78,8 @@ Token Reader::next() {
     return end_;
   }
 
-  for (const Scanner::Base* scanner : scanners_) {
+  for (size_t i = Scanner::firstCandidates()[c]; i < scanners_.size(); ++i) {
+    const Scanner::Base* scanner = scanners_[i];
     if (scanner->accept(*this, c)) {
       Token token = scanner->scan(*this, c);
       atLineStart = token.kind == TokenKind::Newline;
@@ -93,11 +94,14 @@ Token Reader::next() {
 
 Token Reader::skipBlanks() {
   if (atEof()) return Token();
+  // Blanks are skipped without being kept; the previous token's text must not linger either, or
+  // a lone line feed there would make a warning's range look like a line feed's.
+  lexeme.clear();
   for (;;) {
     const int c = peek();
     if (c == ';') break;
     if (!isInlineBlank(c)) return Token();
-    get();
+    skip();
     // The range of this warning starts where the previous token started: the blanks are part
     // of the lexeme that the next token empties.
     if (c == '\r' && !peekIs('\n')) warn(kLoneCarriageReturn);
@@ -145,7 +149,7 @@ Token Reader::scanBlockTag() {
 }
 
 void Reader::skipToLineEnd() {
-  for (int c = peek(); c >= 0 && c != '\n'; c = peek()) get();
+  for (int c = peek(); c >= 0 && c != '\n'; c = peek()) skip();
 }
 
 std::string Reader::describeCharacter(int c) {

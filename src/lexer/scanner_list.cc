@@ -3,6 +3,7 @@
 // bytes the others leave.
 #include "lexer/scanner_list.h"
 
+#include "lexer/reader.h"
 #include "lexer/scanner_at.h"
 #include "lexer/scanner_binary.h"
 #include "lexer/scanner_hash.h"
@@ -12,6 +13,10 @@
 #include "lexer/scanner_operator.h"
 #include "lexer/scanner_special.h"
 #include "lexer/scanner_string.h"
+#include "toolchain/context.h"
+
+#include <memory>
+#include <sstream>
 
 namespace VEXA::Lexer::Scanner {
 
@@ -28,6 +33,25 @@ const List& list() {
   static const List scanners = {&hash,        &identifier, &special, &at, &number,
                                 &hexadecimal, &binary,     &string,  &op};
   return scanners;
+}
+
+const std::array<uint8_t, 256>& firstCandidates() {
+  static const std::array<uint8_t, 256> table = [] {
+    // The acceptance tests themselves fill the table, so it cannot drift from them. Only the
+    // signed-word scanner looks ahead, for a letter that "INF" or "NAN" could start with: a
+    // reader whose next byte is such a letter lets every scanner that may take a byte say so.
+    auto context = std::make_shared<Toolchain::Context>("", std::make_shared<Toolchain::Rules>());
+    Reader reader(std::make_shared<std::istringstream>("I"), context);
+    std::array<uint8_t, 256> first{};
+    const List& scanners = list();
+    for (int c = 0; c < 256; ++c) {
+      uint8_t index = 0;
+      while (index < scanners.size() && !scanners[index]->accept(reader, c)) ++index;
+      first[c] = index;
+    }
+    return first;
+  }();
+  return table;
 }
 
 }  // namespace VEXA::Lexer::Scanner

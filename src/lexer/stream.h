@@ -18,6 +18,9 @@ class Stream {
 
   // Consumes one byte and returns it (0 to 255), or -1 at the end of the input.
   int get();
+  // Consumes one byte like get, without keeping it in the lexeme: for blanks and comment text,
+  // which no token ever shows.
+  void skip();
   // The next byte without consuming it, or -1 at the end of the input.
   int peek();
   bool peekIs(int c) { return peek() == c; }
@@ -71,6 +74,15 @@ inline int Stream::get() {
   }
   count(c);
   return c;
+}
+
+inline void Stream::skip() {
+  int c = -1;
+  if (!eof_) {
+    c = byteOf(buffer_->sbumpc());
+    if (c < 0) eof_ = true;
+  }
+  count(c);
 }
 
 inline bool Stream::acceptChar(int c) {
