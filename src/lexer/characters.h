@@ -3,6 +3,9 @@
 // to none either.
 #pragma once
 
+#include <cstddef>
+#include <string_view>
+
 namespace VEXA::Lexer {
 
 constexpr bool isDigit(int c) {
@@ -25,6 +28,12 @@ constexpr bool isInlineBlank(int c) {
 // Characters after the first one of a word ("!" may only start a word).
 constexpr bool isWordChar(int c) {
   return isLetter(c) || isDigit(c) || c == '_' || c == '.';
+}
+// Whether a literal's digits stand for more than `limit` digits once leading zeros are dropped
+// (a literal of zeros only has none).
+constexpr bool exceedsSignificant(std::string_view digits, size_t limit) {
+  const size_t first = digits.find_first_not_of('0');
+  return first != std::string_view::npos && digits.size() - first > limit;
 }
 constexpr int toLower(int c) {
   return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c;

@@ -2,6 +2,7 @@
 // must fit in 32 bits; leading zeros do not count.
 #include "lexer/scanner_binary.h"
 
+#include "lexer/characters.h"
 #include "lexer/reader.h"
 
 #include <string_view>
@@ -23,10 +24,7 @@ Token Binary::scan(Reader& reader, int) const {
   for (int c = reader.peek(); c == '0' || c == '1'; c = reader.peek()) reader.get();
   const std::string_view digits = std::string_view(reader.lexeme).substr(1);
   if (digits.empty()) return reader.makeToken(TokenKind::Percent, "%");
-  const size_t firstSignificant = digits.find_first_not_of('0');
-  if (firstSignificant != std::string_view::npos && digits.size() - firstSignificant > kMaxDigits) {
-    return reader.errorToken(kBinaryTooLong);
-  }
+  if (exceedsSignificant(digits, kMaxDigits)) return reader.errorToken(kBinaryTooLong);
   return reader.makeToken(TokenKind::BinaryLiteral);
 }
 

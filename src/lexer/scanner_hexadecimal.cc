@@ -24,10 +24,7 @@ Token Hexadecimal::scan(Reader& reader, int) const {
   while (isHexDigit(reader.peek())) reader.get();
   const std::string_view digits = std::string_view(reader.lexeme).substr(1);
   if (digits.empty()) return reader.errorToken(kUnterminated, "hexadecimal literal");
-  const size_t firstSignificant = digits.find_first_not_of('0');
-  if (firstSignificant != std::string_view::npos && digits.size() - firstSignificant > kMaxDigits) {
-    return reader.errorToken(kHexTooLong);
-  }
+  if (exceedsSignificant(digits, kMaxDigits)) return reader.errorToken(kHexTooLong);
   return reader.makeToken(TokenKind::HexLiteral);
 }
 

@@ -157,22 +157,23 @@ napi_value Conversion::path(std::string_view text) {
   return path_;
 }
 
-napi_value Conversion::number(double value) {
+template <typename T>
+napi_value Conversion::create(napi_status (*maker)(napi_env, T, napi_value*), T value) {
   napi_value result = nullptr;
-  if (napi_create_double(env_, value, &result) != napi_ok) return fail();
+  if (maker(env_, value, &result) != napi_ok) return fail();
   return result;
+}
+
+napi_value Conversion::number(double value) {
+  return create(napi_create_double, value);
 }
 
 napi_value Conversion::uint32(uint32_t value) {
-  napi_value result = nullptr;
-  if (napi_create_uint32(env_, value, &result) != napi_ok) return fail();
-  return result;
+  return create(napi_create_uint32, value);
 }
 
 napi_value Conversion::int32(int32_t value) {
-  napi_value result = nullptr;
-  if (napi_create_int32(env_, value, &result) != napi_ok) return fail();
-  return result;
+  return create(napi_create_int32, value);
 }
 
 napi_value Conversion::boolean(bool value) {

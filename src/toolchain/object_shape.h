@@ -88,6 +88,9 @@ class Conversion {
   napi_value fail();
 
  private:
+  template <typename T>
+  napi_value create(napi_status (*maker)(napi_env, T, napi_value*), T value);
+
   napi_env env_;
   Factories& factories_;
   Conversion* outer_;
