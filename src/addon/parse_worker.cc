@@ -65,7 +65,7 @@ Napi::Object Serialize(Napi::Env env, const NodeList& nodes,
   }
   // Nodes are converted in chunks, each in its own handle scope, so that a large result does not
   // keep millions of handles alive at once; cached handles are dropped with each scope.
-  constexpr size_t kChunk = 256;
+  constexpr size_t kChunk = 2048;
   for (size_t begin = 0; begin < nodes.size(); begin += kChunk) {
     {
       Napi::HandleScope scope(env);

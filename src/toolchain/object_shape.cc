@@ -102,7 +102,7 @@ napi_value Factories::get(napi_env env, const Shape& shape, uint32_t present) {
 }
 
 Conversion::Conversion(Napi::Env env, Factories& factories)
-    : env_(env), factories_(factories), outer_(currentConversion) {
+    : env_(env), factories_(factories), outer_(currentConversion), interned_(kInternSlots) {
   currentConversion = this;
 }
 
@@ -124,6 +124,7 @@ napi_value Conversion::fail() {
 
 void Conversion::forgetHandles() {
   std::fill(cache_.begin(), cache_.end(), nullptr);
+  std::fill(interned_.begin(), interned_.end(), Interned{});
   path_ = nullptr;
   true_ = nullptr;
 }
@@ -143,8 +144,22 @@ napi_value Conversion::factory(const Shape& shape, uint32_t present) {
 }
 
 napi_value Conversion::string(std::string_view text) {
+  Interned* slot = nullptr;
+  if (text.size() <= kInternLongest) {
+    uint32_t hash = 2166136261u;
+    for (const char c : text) hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
+    slot = &interned_[hash & (kInternSlots - 1)];
+    if (slot->value != nullptr && slot->text == text) return slot->value;
+  }
+  // Plain ASCII needs no UTF-8 decoding: the engine copies it as it is.
+  bool ascii = true;
+  for (const char c : text) ascii &= static_cast<uint8_t>(c) < 0x80;
   napi_value value = nullptr;
-  if (napi_create_string_utf8(env_, text.data(), text.size(), &value) != napi_ok) return fail();
+  const napi_status status = ascii
+                                 ? napi_create_string_latin1(env_, text.data(), text.size(), &value)
+                                 : napi_create_string_utf8(env_, text.data(), text.size(), &value);
+  if (status != napi_ok) return fail();
+  if (slot != nullptr) *slot = {text, value};
   return value;
 }
 

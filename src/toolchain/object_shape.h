@@ -100,6 +100,16 @@ class Conversion {
   napi_value path_ = nullptr;
   napi_value true_ = nullptr;
   bool failed_ = false;
+
+  // Short texts repeat a lot (mnemonics, register names, numbers): each distinct one becomes one
+  // JavaScript string per handle scope. The views point into the nodes being converted.
+  struct Interned {
+    std::string_view text;
+    napi_value value = nullptr;
+  };
+  static constexpr size_t kInternSlots = 1024;
+  static constexpr size_t kInternLongest = 24;
+  std::vector<Interned> interned_;
 };
 
 // The arguments of one object, in layout order: each call fills the layout's next property
