@@ -64,9 +64,12 @@ Token Reader::errorToken(uint16_t code, std::string_view argument) {
 Token Reader::next() {
   if (finished_) return end_;
 
-  Token tag = skipBlanks();
-  // A block tag leaves the line state alone: a label may follow an inline tag.
-  if (tag.kind != TokenKind::None) return tag;
+  // Most tokens follow the previous one directly: only blanks and comments need the skip.
+  if (const int ahead = peek(); ahead == ';' || isInlineBlank(ahead)) {
+    Token tag = skipBlanks();
+    // A block tag leaves the line state alone: a label may follow an inline tag.
+    if (tag.kind != TokenKind::None) return tag;
+  }
 
   lexeme.clear();
   tokenStart = position;

@@ -15,8 +15,7 @@ const Token& Parser::advance() {
     std::swap(previous, current);
     return current;
   }
-  // The old lookahead becomes `previous`; swapping keeps both strings' buffers for reuse.
-  std::swap(previous, current);
+  previous = std::move(current);
   do {
     current = reader_->next();
   } while (current.kind == TokenKind::None);
