@@ -10,7 +10,7 @@ bool BlockTagParser::accept(Parser& parser) const {
 }
 
 std::shared_ptr<Syntax::Node> BlockTagParser::parse(Parser& parser) const {
-  return std::make_shared<Statement::BlockTag>(parser.previous);
+  return parser.make<Statement::BlockTag>(parser.previous);
 }
 
 }  // namespace VEXA::Directive

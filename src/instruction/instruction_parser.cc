@@ -62,7 +62,7 @@ std::shared_ptr<Instruction> parsePrecodedHead(Parser& parser) {
     return nullptr;
   }
   parser.previous.kind = TokenKind::Instruction;
-  auto node = std::make_shared<Instruction>(parser.previous);
+  auto node = parser.make<Instruction>(parser.previous);
 
   // The first known precode decides. An unknown one before it does not count, so it is no reason
   // to warn either.
@@ -91,7 +91,7 @@ bool InstructionParser::accept(Parser& parser) const {
 std::shared_ptr<Syntax::Node> InstructionParser::parse(Parser& parser) const {
   std::shared_ptr<Instruction> node;
   if (parser.previous.kind == TokenKind::Instruction) {
-    node = std::make_shared<Instruction>(parser.previous);
+    node = parser.make<Instruction>(parser.previous);
   } else {
     node = parsePrecodedHead(parser);
     if (!node) return nullptr;

@@ -9,6 +9,7 @@
 
 #include <istream>
 #include <memory>
+#include <utility>
 
 namespace VEXA {
 
@@ -40,6 +41,13 @@ class Parser {
   void synchronize();
 
   Toolchain::Context& context() { return *context_; }
+
+  // A new node of this parse, in the context's node arena.
+  template <typename T, typename... Args>
+  std::shared_ptr<T> make(Args&&... args) {
+    return std::allocate_shared<T>(Syntax::ArenaAllocator<T>(context_->arena()),
+                                   std::forward<Args>(args)...);
+  }
   bool errorPending() const { return errorPending_; }
 
   Token previous;

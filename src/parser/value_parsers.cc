@@ -34,15 +34,15 @@ bool acceptIntegerLiteral(Parser& parser) {
 }  // namespace
 
 std::shared_ptr<Syntax::Value> parseName(Parser& parser) {
-  if (acceptName(parser)) return std::make_shared<Syntax::Name>(parser.previous);
+  if (acceptName(parser)) return parser.make<Syntax::Name>(parser.previous);
   parser.report(kExpectedName, parser.current);
   return nullptr;
 }
 
 std::shared_ptr<Syntax::Value> tryInteger(Parser& parser) {
-  if (acceptIntegerLiteral(parser)) return std::make_shared<Syntax::Integer>(parser.previous);
+  if (acceptIntegerLiteral(parser)) return parser.make<Syntax::Integer>(parser.previous);
   // A name stands for a value defined elsewhere.
-  if (acceptName(parser)) return std::make_shared<Syntax::Name>(parser.previous);
+  if (acceptName(parser)) return parser.make<Syntax::Name>(parser.previous);
   return nullptr;
 }
 
@@ -54,9 +54,9 @@ std::shared_ptr<Syntax::Value> parseInteger(Parser& parser) {
 
 std::shared_ptr<Syntax::Value> tryReal(Parser& parser) {
   if (parser.accept(TokenKind::Real) || acceptIntegerLiteral(parser)) {
-    return std::make_shared<Syntax::Real>(parser.previous);
+    return parser.make<Syntax::Real>(parser.previous);
   }
-  if (acceptName(parser)) return std::make_shared<Syntax::Name>(parser.previous);
+  if (acceptName(parser)) return parser.make<Syntax::Name>(parser.previous);
   return nullptr;
 }
 
@@ -85,20 +85,20 @@ std::shared_ptr<Syntax::Value> tryIndirection(Parser& parser) {
   // The name token takes the operator's kind, in the window as well as in the node, so that a
   // caller looking at `previous` sees which indirection it was.
   parser.previous.kind = op;
-  return std::make_shared<Syntax::Indirection>(parser.previous, modifier);
+  return parser.make<Syntax::Indirection>(parser.previous, modifier);
 }
 
 std::shared_ptr<Syntax::Value> parseValue(Parser& parser, ValueMode mode) {
   // Names come first: a name is also what tryInteger and tryReal fall back to.
-  if (acceptName(parser)) return std::make_shared<Syntax::Name>(parser.previous);
+  if (acceptName(parser)) return parser.make<Syntax::Name>(parser.previous);
   if (auto value = tryInteger(parser)) return value;
   if (auto value = tryReal(parser)) return value;
   if (parser.accept(TokenKind::String)) {
-    return std::make_shared<Syntax::Text>(parser.previous.text, parser.previous);
+    return parser.make<Syntax::Text>(parser.previous.text, parser.previous);
   }
   if (mode == ValueMode::Format) {
     if (parser.accept(TokenKind::RegisterLiteral)) {
-      return std::make_shared<Syntax::Register>(parser.previous);
+      return parser.make<Syntax::Register>(parser.previous);
     }
     // An operator without a name draws 1309 here and, as no value was found either, 2005 below.
     if (auto value = tryIndirection(parser)) return value;

@@ -4,6 +4,7 @@
 
 #include "addon/keyword_table.h"
 #include "toolchain/diagnostic.h"
+#include "toolchain/node_arena.h"
 #include "toolchain/rules.h"
 
 #include <cstdint>
@@ -33,11 +34,17 @@ struct Optimization {
 using SymbolTable = std::unordered_map<uint32_t, std::shared_ptr<Syntax::Node>>;
 
 class Context {
+  // First, so that it is destroyed last: the symbol table's nodes live in it.
+  Syntax::NodeArena arena_;
+
  public:
   Context(std::string name, std::shared_ptr<Rules> rules);
   virtual ~Context() = default;
 
   Optimization optimization;
+
+  // Where this parse's nodes are allocated; it lives as long as the context.
+  Syntax::NodeArena& arena() { return arena_; }
 
   CaseMode caseMode() const { return caseMode_; }
   const std::string& name() const { return name_; }
