@@ -10,7 +10,7 @@ const Shape& Value::valueShape() {
 
 void Value::valueFields(Fields& fields) const {
   baseFields(fields);
-  fields.optionalText(key.kind != Lexer::TokenKind::None, key.text);
+  fields.optionalText(key != nullptr, key ? std::string_view(key->text) : std::string_view());
 }
 
 Napi::Object Value::serialize(Napi::Env env) const {

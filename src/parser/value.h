@@ -3,6 +3,8 @@
 
 #include "toolchain/node.h"
 
+#include <memory>
+
 namespace VEXA::Syntax {
 
 class Value : public Node {
@@ -18,8 +20,10 @@ class Value : public Node {
   // Fills the base properties and "key".
   void valueFields(Fields& fields) const;
 
-  // The key in front of the value in a keyed argument; kind None when there is none.
-  Lexer::Token key;
+  // The key written in front of the value in a keyed argument, or null when there is none. Held
+  // apart because almost no value has one and every operand node would otherwise carry a whole
+  // empty token.
+  std::unique_ptr<Lexer::Token> key;
 };
 
 }  // namespace VEXA::Syntax

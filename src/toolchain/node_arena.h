@@ -22,7 +22,7 @@ class NodeArena {
  private:
   struct Block {
     char* data;
-    size_t size;
+    bool pooled;  // a standard block of the pool, else a malloc'd one of its own
   };
 
   char* next_ = nullptr;
