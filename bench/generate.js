@@ -1,0 +1,257 @@
+'use strict';
+// Deterministic generator of controller source text for the benchmarks and for the comparison
+// of the native parser with the peer parser. The same seed, size and weights always give the
+// same text, byte for byte, so that timings of different runs and machines measure the same input.
+//
+// Each line is drawn from a weighted list of line kinds. A kind is a function (rng, state) that
+// returns one line without its line feed. New statement kinds (directives, commands,
+// conditionals) are added by putting a function into `kinds` and giving it a weight.
+
+/** mulberry32: a small, fast 32-bit PRNG; good enough for picking text and fully reproducible. */
+function mulberry32(seed) {
+  let a = seed >>> 0;
+  return function next() {
+    a = (a + 0x6d2b79f5) >>> 0;
+    let t = a;
+    t = Math.imul(t ^ (t >>> 15), t | 1);
+    t ^= t + Math.imul(t ^ (t >>> 7), t | 61);
+    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
+  };
+}
+
+/** Helpers around one PRNG stream. */
+function makeRng(seed) {
+  const next = mulberry32(seed);
+  const rng = {
+    next,
+    int(lo, hi) { return lo + Math.floor(next() * (hi - lo + 1)); },
+    pick(list) { return list[Math.floor(next() * list.length)]; },
+    chance(p) { return next() < p; },
+    /** Picks the first element of one of the [item, weight] entries, in proportion to weight. */
+    weighted(entries, total) {
+      let r = next() * total;
+      for (const [key, weight] of entries) {
+        r -= weight;
+        if (r < 0) return key;
+      }
+      return entries[entries.length - 1][0];
+    },
+  };
+  return rng;
+}
+
+// Keyword tables handed to `keywords()`. The precode words are the three whose upper-case name
+// hash the instruction parser knows: NOJ gives precode 239, REX 237 (extended), IASJ 238.
+const INSTRUCTIONS = [
+  'MOV', 'ADD', 'SUB', 'MUL', 'DIV', 'CMP', 'JMP', 'JZ', 'JNZ', 'CALL', 'RET', 'NOP', 'AND', 'OR',
+  'XOR', 'SHL', 'SHR', 'INC', 'DEC', 'LD', 'ST', 'PUSH', 'POP', 'OUT', 'IN', 'WAIT', 'SET', 'RST',
+  'TST', 'LIM', 'SCALE', 'MOVB', 'MOVW', 'BLKMOV', 'CLR', 'NEG', 'ABS', 'SQRT',
+];
+const PRECODES = ['NOJ', 'REX', 'IASJ'];
+const DIRECTIVES = ['EQU', 'BEQU', 'WEQU', 'DEFSEM', 'DEFBLOCK', 'NV0', 'NV0B', 'NV0W', 'NVEM0'];
+const COMMANDS = ['#HMI', '#LOG', '#TRACE'];
+
+// Operand material. None of these words is a precode, directive or command keyword: such a word
+// in an operand would be a parse error, which the error line kind produces on purpose instead.
+const NAMES = [
+  'R0', 'R1', 'R2', 'R3', 'R4', 'R5', 'R6', 'R7', 'R8', 'R9', 'R10', 'R11', 'R12', 'R13', 'R14',
+  'R15', 'ACC', 'TMR1', 'TMR2', 'CNT', 'FLAGS', 'STATUS', 'X.POS', 'Y.POS', 'Z.POS', 'X_SPEED',
+  'feed_rate', 'Motor.Run', 'Motor.Fault', 'valve_3', 'PUMP_ON', 'limit.hi', 'limit.lo', '_tmp',
+  'IDX', 'PTR', 'BUF.HEAD', 'BUF.TAIL', 'ALARM', 'SETPOINT', 'DELTA', 'T0', 'T1', 'K_P', 'K_I',
+  '!RESET', 'STEP.NO',
+];
+// Names written after "#": fixed names. They are hashed by the lexer to spot the conditional
+// keywords, so the list stays clear of those words.
+const HASH_NAMES = ['MAXAXIS', 'ORIGIN', 'HOME', 'PORT_A', 'PORT_B', 'Tool.Len', 'ZERO'];
+const TEXTS = [
+  'ready', 'Motor start', 'E-STOP', 'open valve', 'axis %d', 'OK', '', 'feed; hold',
+  'Température', 'Δt too small', 'µs', '→ next', 'press "start"', 'trend 📈',
+];
+const COMMENTS = [
+  'load the set point', 'wait for the axis to settle', 'TODO: check the limit',
+  'counter wraps at 65535', 'Temperatur in °C', 'see wiring plan, sheet 3', 'fast path',
+  'keep in sync with the HMI page', 'Δ = soll − ist', 'retry three times', '', 'hot path 🔥',
+];
+const LABEL_WORDS = ['LOOP', 'START', 'DONE', 'WAIT', 'ERR', 'NEXT', 'L', 'INIT', 'FAULT', 'Home'];
+
+const INDENTS = ['    ', '    ', '    ', '\t', '  ', '        ', '\t\t', ' '];
+const SEPARATORS = [', ', ', ', ', ', ',', ' , ', ',\t'];
+
+/** A string literal as written in source: quotes around it, inner quotes doubled. */
+function quote(text) {
+  return `"${text.replace(/"/g, '""')}"`;
+}
+
+function hexDigits(rng) {
+  const value = rng.int(0, rng.chance(0.5) ? 0xff : 0xffffffff);
+  let digits = value.toString(16);
+  if (rng.chance(0.5)) digits = digits.toUpperCase();
+  if (rng.chance(0.2)) digits = '0' + digits;
+  return digits;
+}
+
+/** One operand, chosen among all literal kinds. */
+function operand(rng) {
+  const r = rng.next();
+  if (r < 0.3) return rng.pick(NAMES);
+  if (r < 0.45) return String(rng.int(0, rng.chance(0.8) ? 999 : 2000000));
+  if (r < 0.52) return String(-rng.int(1, 32768));
+  if (r < 0.6) {
+    // Reals with at most three decimals; some of them are integral (2.0) and lex as integers.
+    const whole = rng.int(-500, 500);
+    const decimals = rng.pick(['0', '5', '25', '75', '125', '1', '001', '333', '9']);
+    return `${whole}.${decimals}`;
+  }
+  if (r < 0.7) return `'${hexDigits(rng)}`;
+  if (r < 0.77) return `%${rng.int(0, 0xffff).toString(2)}`;
+  if (r < 0.84) return `#${rng.int(0, 255)}`;
+  if (r < 0.88) return `#${rng.pick(HASH_NAMES)}`;
+  if (r < 0.97) return quote(rng.pick(TEXTS));
+  // Exponent forms lex as integers or reals depending on the fraction.
+  return rng.pick(['1e3', '2.5e2', '1.25E-1', '6e0', '-3e2']);
+}
+
+function mnemonic(rng) {
+  const word = rng.pick(INSTRUCTIONS);
+  // Keyword tables that are not strict ignore case. With strict tables a lower-case mnemonic is
+  // still one: an unknown word first on its line is an instruction, and after precodes any word.
+  return rng.chance(0.03) ? word.toLowerCase() : word;
+}
+
+/** Optional precode chain in front of a mnemonic, e.g. "NOJ: " or "REX: IASJ: ". */
+function precodes(rng) {
+  if (!rng.chance(0.15)) return '';
+  let chain = `${rng.pick(PRECODES)}: `;
+  if (rng.chance(0.1)) chain += `${rng.pick(PRECODES)}:`;
+  if (rng.chance(0.05)) chain = chain.toLowerCase();
+  return chain + (chain.endsWith(' ') ? '' : ' ');
+}
+
+function operandList(rng) {
+  const count = rng.chance(0.05) ? 0 : rng.int(2, 4);
+  const parts = [];
+  for (let i = 0; i < count; i++) parts.push(operand(rng));
+  if (parts.length === 0) return '';
+  let text = parts[0];
+  for (let i = 1; i < parts.length; i++) text += rng.pick(SEPARATORS) + parts[i];
+  return ' ' + text;
+}
+
+function trailingComment(rng) {
+  return rng.chance(0.2) ? `${rng.pick(['  ', ' ', '\t'])}; ${rng.pick(COMMENTS)}` : '';
+}
+
+const kinds = {
+  /** "    NOJ: MOV R1, 5 ; comment" */
+  instruction(rng) {
+    return rng.pick(INDENTS) + precodes(rng) + mnemonic(rng) + operandList(rng) +
+      trailingComment(rng);
+  },
+
+  /** A comment on its own line, in column 0 or indented. */
+  comment(rng) {
+    return (rng.chance(0.6) ? '' : rng.pick(INDENTS)) + `; ${rng.pick(COMMENTS)}`;
+  },
+
+  /** An empty line or one holding blanks only. */
+  blank(rng) {
+    return rng.pick(['', '', '', '    ', '\t']);
+  },
+
+  /** A label alone in column 0: "LOOP1:". */
+  label(rng, state) {
+    state.labels += 1;
+    return `${rng.pick(LABEL_WORDS)}${state.labels}:`;
+  },
+
+  /**
+   * An occasional faulty line. Each variant has a fixed outcome in the parser: the statement is
+   * dropped (no node) or kept, with a diagnostic either way.
+   */
+  error(rng) {
+    const indent = rng.pick(INDENTS);
+    const head = indent + rng.pick(INSTRUCTIONS) + ' ' + rng.pick(NAMES);
+    switch (rng.int(0, 6)) {
+      case 0: return `${head},, ${operand(rng)}`; // operator where a value belongs: dropped
+      case 1: return `${head}, $${operand(rng)}`; // stray character, skipped by the lexer: kept
+      case 2: return `${indent}${rng.pick(PRECODES)} ${rng.pick(INSTRUCTIONS)} R1, 2`; // no colon
+      case 3: return `${head} ${rng.pick(NAMES)}`; // extra token after the statement: kept
+      case 4: return `${head}, "no end`; // unterminated string, then a missing value: dropped
+      case 5: return `${head}, @${rng.pick(NAMES).replace(/[^A-Za-z]/g, '')}`; // "@" word
+      default: return `${indent}, ${operand(rng)}`; // a line no statement accepts
+    }
+  },
+};
+
+const DEFAULT_WEIGHTS = {
+  instruction: 70,
+  comment: 9,
+  blank: 8,
+  error: 1,
+  // Label lines turn on once the native parser builds label nodes: until then a line that starts
+  // with a label gives error 1001 and no node there, and the node lists could not be compared.
+  label: 0,
+};
+
+const KEYWORDS = {
+  instructions: INSTRUCTIONS,
+  precodes: PRECODES,
+  directives: DIRECTIVES,
+  commands: COMMANDS,
+};
+
+/**
+ * Generates source text of exactly `bytes` bytes of UTF-8.
+ * @param {{seed?: number, bytes: number, weights?: Object<string, number>, eol?: string}} options
+ *   weights: per line kind, merged over DEFAULT_WEIGHTS; eol: the line ending ("\n" or "\r\n").
+ * @returns {{source: string, keywords: {instructions: string[], precodes: string[],
+ *   directives: string[], commands: string[]}}}
+ */
+function generate({ seed = 1, bytes, weights = {}, eol = '\n' } = {}) {
+  if (!Number.isInteger(bytes) || bytes < 0) throw new RangeError('bytes must be a whole number');
+  const merged = { ...DEFAULT_WEIGHTS, ...weights };
+  const entries = [];
+  let total = 0;
+  for (const [kind, weight] of Object.entries(merged)) {
+    if (!(weight > 0)) continue;
+    if (typeof kinds[kind] !== 'function') throw new Error(`no generator for line kind "${kind}"`);
+    entries.push([kinds[kind], weight]);
+    total += weight;
+  }
+  if (total === 0) throw new Error('all line kinds have weight 0');
+
+  const rng = makeRng(seed);
+  const state = { labels: 0 };
+  const eolBytes = Buffer.byteLength(eol);
+  // Lines are joined in batches: one array of millions of short strings costs more in garbage
+  // collection than the drawing itself.
+  const batches = [];
+  let batch = [];
+  let left = bytes;
+  // Stop drawing while a whole line still fits for sure; the rest is filled with one comment.
+  const reserve = 512;
+  while (left > reserve) {
+    const line = rng.weighted(entries, total)(rng, state) + eol;
+    batch.push(line);
+    left -= Buffer.byteLength(line);
+    if (batch.length === 4096) {
+      batches.push(batch.join(''));
+      batch = [];
+    }
+  }
+  if (left >= 1 + eolBytes) batch.push(';' + '-'.repeat(left - 1 - eolBytes) + eol);
+  else if (left > 0) batch.push(' '.repeat(left));
+  batches.push(batch.join(''));
+  return { source: batches.join(''), keywords: cloneKeywords() };
+}
+
+function cloneKeywords() {
+  return {
+    instructions: [...KEYWORDS.instructions],
+    precodes: [...KEYWORDS.precodes],
+    directives: [...KEYWORDS.directives],
+    commands: [...KEYWORDS.commands],
+  };
+}
+
+module.exports = { generate, kinds, DEFAULT_WEIGHTS, KEYWORDS, mulberry32 };
