@@ -1,7 +1,7 @@
 // Places in the source: a zero-based line/character position and a range with an exclusive end.
+// Their JavaScript form ({line, character}, {start, end}) is built by the object layouts of the
+// nodes and diagnostics that carry them.
 #pragma once
-
-#include <napi.h>
 
 #include <cstdint>
 
@@ -11,7 +11,6 @@ struct Position {
   uint32_t line = 0;
   uint32_t character = 0;
 
-  Napi::Object serialize(Napi::Env env) const;
   bool operator==(const Position&) const = default;
 };
 
@@ -19,7 +18,6 @@ struct Range {
   Position start;
   Position end;
 
-  Napi::Object serialize(Napi::Env env) const;
   bool operator==(const Range&) const = default;
 };
 
