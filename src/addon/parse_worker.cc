@@ -33,36 +33,21 @@ void Worker::OnOK() {
 
 namespace VEXA::Addon {
 
-namespace {
-
-bool Fail(Napi::Env env) {
-  Napi::Error::New(env).ThrowAsJavaScriptException();
-  return false;
-}
-
-bool SetNamed(Napi::Env env, napi_value object, const char* name, napi_value value) {
-  return napi_set_named_property(env, object, name, value) == napi_ok || Fail(env);
-}
-
-}  // namespace
-
 Napi::Object Serialize(Napi::Env env, const NodeList& nodes,
                        const std::shared_ptr<Toolchain::Context>& context) {
   Syntax::Conversion conversion(env, InstanceData::Get(env).factories);
+  // Each failed host call throws the host's error once and ends the conversion.
+  auto set = [&](napi_value object, const char* name, napi_value value) {
+    if (napi_set_named_property(env, object, name, value) == napi_ok) return true;
+    conversion.fail();
+    return false;
+  };
   napi_value result = nullptr;
-  if (napi_create_object(env, &result) != napi_ok) {
-    Fail(env);
-    return Napi::Object();
-  }
-  napi_value optimize = nullptr;
-  if (napi_create_uint32(env, context->optimization.mask(), &optimize) != napi_ok ||
-      !SetNamed(env, result, "optimize", optimize)) {
-    return Napi::Object();
-  }
-
   napi_value list = nullptr;
-  if (napi_create_array_with_length(env, nodes.size(), &list) != napi_ok) {
-    Fail(env);
+  if (napi_create_object(env, &result) != napi_ok ||
+      !set(result, "optimize", conversion.uint32(context->optimization.mask())) ||
+      napi_create_array_with_length(env, nodes.size(), &list) != napi_ok) {
+    if (!conversion.failed()) conversion.fail();
     return Napi::Object();
   }
   // Nodes are converted in chunks, each in its own handle scope, so that a large result does not
@@ -83,10 +68,10 @@ Napi::Object Serialize(Napi::Env env, const NodeList& nodes,
     }
     conversion.forgetHandles();
   }
-  if (!SetNamed(env, result, "nodes", list)) return Napi::Object();
+  if (!set(result, "nodes", list)) return Napi::Object();
 
   Napi::Array diagnostics = context->diagnostics().serialize(env);
-  if (env.IsExceptionPending() || !SetNamed(env, result, "diagnostics", diagnostics)) {
+  if (env.IsExceptionPending() || !set(result, "diagnostics", diagnostics)) {
     return Napi::Object();
   }
   return Napi::Object(env, result);

@@ -213,10 +213,6 @@ Fields& Fields::push(napi_value value) {
   return *this;
 }
 
-Fields& Fields::add(napi_value value) {
-  return push(value);
-}
-
 Fields& Fields::text(std::string_view value) {
   return out_ ? push(out_->string(value)) : *this;
 }
@@ -241,28 +237,26 @@ Fields& Fields::range(const Toolchain::Range& range) {
   return push(out_->uint32(range.end.character));
 }
 
-Fields& Fields::optionalText(bool present, std::string_view value) {
+bool Fields::mark(bool present) {
   if (present) present_ |= 1u << optionalBit_;
   ++optionalBit_;
-  return present ? text(value) : *this;
+  return present;
+}
+
+Fields& Fields::optionalText(bool present, std::string_view value) {
+  return mark(present) ? text(value) : *this;
 }
 
 Fields& Fields::optionalPath(bool present, std::string_view value) {
-  if (present) present_ |= 1u << optionalBit_;
-  ++optionalBit_;
-  return present ? path(value) : *this;
+  return mark(present) ? path(value) : *this;
 }
 
 Fields& Fields::optional(bool present, napi_value value) {
-  if (present) present_ |= 1u << optionalBit_;
-  ++optionalBit_;
-  return present ? push(value) : *this;
+  return mark(present) ? push(value) : *this;
 }
 
 Fields& Fields::flag(bool present) {
-  if (present) present_ |= 1u << optionalBit_;
-  ++optionalBit_;
-  return present && out_ ? push(out_->boolean(true)) : *this;
+  return mark(present) && out_ ? push(out_->boolean(true)) : *this;
 }
 
 Fields& Fields::element(napi_value value) {

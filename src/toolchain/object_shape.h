@@ -120,9 +120,7 @@ class Fields {
  public:
   Fields(Napi::Env env, const Shape& shape);
 
-  Fields& add(napi_value value);
   Fields& text(std::string_view value);
-  Fields& path(std::string_view value);
   Fields& number(double value);
   Fields& integer(int32_t value);
   Fields& range(const Toolchain::Range& range);
@@ -139,6 +137,9 @@ class Fields {
 
  private:
   Fields& push(napi_value value);
+  Fields& path(std::string_view value);
+  // Records whether the layout's next optional property is present; returns `present`.
+  bool mark(bool present);
 
   napi_env env_;
   const Shape& shape_;
