@@ -2,7 +2,6 @@
 #include "addon/parse_worker.h"
 
 #include "addon/instance_data.h"
-#include "addon/release_worker.h"
 #include "toolchain/object_shape.h"
 
 #include <algorithm>
@@ -26,7 +25,6 @@ void Worker::OnOK() {
   Napi::Object result = Serialize(env, nodes_, context_);
   if (env.IsExceptionPending() || result.IsEmpty()) return;
   deferred_.Resolve(result);
-  ReleaseLater(env, nodes_, context_, source_);
 }
 
 }  // namespace VEXA::Addon::Parse
