@@ -35,8 +35,7 @@ function run(command, args) {
 const headers = require('node-api-headers').include_dir;
 const addonApi = path.dirname(require.resolve('node-addon-api/package.json'));
 const buildDir = path.join(root, process.env.VEXA_BUILD_DIR || chosen.dir);
-run('cmake', [
-  '-S', root, '-B', buildDir, ...chosen.flags,
-  `-DNODE_API_HEADERS_DIR=${headers}`, `-DNODE_ADDON_API_DIR=${addonApi}`,
-]);
+// The fuzz target links only the core, which knows nothing of Node-API.
+const napi = variant === 'fuzz' ? [] : [`-DNODE_API_HEADERS_DIR=${headers}`, `-DNODE_ADDON_API_DIR=${addonApi}`];
+run('cmake', ['-S', root, '-B', buildDir, ...chosen.flags, ...napi]);
 run('cmake', ['--build', buildDir, '--parallel', String(Math.max(1, os.availableParallelism?.() ?? os.cpus().length))]);

@@ -1,7 +1,7 @@
 // Per-environment data: each main thread or worker thread that loads the module gets its own.
 #pragma once
 
-#include "toolchain/object_shape.h"
+#include "addon/js_writer.h"
 
 #include <napi.h>
 
@@ -9,8 +9,8 @@ namespace VEXA::Addon {
 
 struct InstanceData {
   Napi::FunctionReference keywordsConstructor;
-  // The object factories that result conversions in this environment use.
-  Syntax::Factories factories;
+  // The object layouts and factories that result conversions in this environment use.
+  Layouts layouts;
 
   // Created on first use for the environment and freed with it.
   static InstanceData& Get(Napi::Env env);

@@ -2,7 +2,8 @@
 #include "addon/keywords.h"
 
 #include "addon/instance_data.h"
-#include "addon/keyword_table.h"
+#include "addon/keyword_registry.h"
+#include "toolchain/characters.h"
 
 #include <memory>
 #include <string>
@@ -50,7 +51,7 @@ bool ReadCategory(napi_env env, napi_value words, const Category& category, Keyw
     napi_get_value_string_utf8(env, element, text.data(), size + 1, &size);
     if (!table.strict) {
       for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        c = upper(c);
       }
     }
     table.words.try_emplace(text, category.kind);

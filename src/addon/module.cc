@@ -1,10 +1,10 @@
 // Module registration and the `parse` entry: argument checks, rules, context, source copy, and
 // the parse job that runs the rest off the JavaScript thread.
-#include "addon/keyword_table.h"
+#include "addon/keyword_registry.h"
 #include "addon/keywords.h"
 #include "addon/parse_worker.h"
+#include "addon/read_rules.h"
 #include "toolchain/context.h"
-#include "toolchain/rules.h"
 
 #include <napi.h>
 
@@ -83,7 +83,7 @@ Napi::Value ParseEntry(const Napi::CallbackInfo& info) {
     return ThrowType(env, "Expected some compilation rules");
   }
 
-  std::shared_ptr<Toolchain::Rules> rules = Toolchain::ReadRules(env, info[3].As<Napi::Object>());
+  std::shared_ptr<Toolchain::Rules> rules = ReadRules(env, info[3].As<Napi::Object>());
   if (env.IsExceptionPending()) return env.Undefined();
   auto context = std::make_shared<Toolchain::Context>("<anonymous>", rules);
 

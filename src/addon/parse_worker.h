@@ -1,5 +1,5 @@
-// The parse job: carries one parse call to a worker thread and back, then resolves its promise
-// with {optimize, nodes, diagnostics}.
+// The parse job: carries one parse call to a worker thread and back, then settles its promise
+// with {optimize, nodes, diagnostics}, or with the error that stopped the conversion.
 #pragma once
 
 #include "parser/program.h"
@@ -28,16 +28,16 @@ class Worker final : public Napi::AsyncWorker {
   std::shared_ptr<std::istream> source_;
   std::shared_ptr<Toolchain::Context> context_;
   Napi::Promise::Deferred deferred_;
-  NodeList nodes_;
+  Program program_;
 };
 
 }  // namespace VEXA::Addon::Parse
 
 namespace VEXA::Addon {
 
-// The result object. Stops at the first failed host call: during environment teardown every call
-// fails, and going on would only pile up errors that can never be thrown.
-Napi::Object Serialize(Napi::Env env, const NodeList& nodes,
-                       const std::shared_ptr<Toolchain::Context>& context);
+// The result object, or null once a host call has failed; the conversion stops there (during
+// environment teardown every call fails, and going on would only pile up errors), and `error`
+// receives what went wrong.
+napi_value Serialize(napi_env env, const Program& program, napi_value* error);
 
 }  // namespace VEXA::Addon

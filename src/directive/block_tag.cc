@@ -3,11 +3,9 @@
 
 namespace VEXA::Statement {
 
-Napi::Object BlockTag::serialize(Napi::Env env) const {
-  static const Syntax::Shape shape(baseShape(), {{"tag"}});
-  Syntax::Fields fields(env, shape);
-  baseFields(fields);
-  return fields.text(token.text).make();
+void BlockTag::describe(Syntax::Writer& out) const {
+  Node::describe(out);
+  out.text("tag", token.text);
 }
 
 }  // namespace VEXA::Statement

@@ -3,16 +3,10 @@
 
 namespace VEXA {
 
-Napi::Object Instruction::serialize(Napi::Env env) const {
-  static const Syntax::Shape shape(baseShape(), {{"extended", Syntax::Field::Optional},
-                                                 {"name"},
-                                                 {"precode"},
-                                                 {"operands", Syntax::Field::Rest}});
-  Syntax::Fields fields(env, shape);
-  baseFields(fields);
-  fields.flag(extended).text(token.text).integer(precode);
-  for (const auto& operand : operands) fields.element(operand->serialize(env));
-  return fields.make();
+void Instruction::describe(Syntax::Writer& out) const {
+  Node::describe(out);
+  if (extended) out.boolean("extended", true);
+  out.text("name", token.text).integer("precode", precode).nodes("operands", operands);
 }
 
 }  // namespace VEXA

@@ -1,7 +1,7 @@
 // The instruction statement node: a mnemonic with the precode that applies to it and its operands.
 #pragma once
 
-#include "toolchain/node.h"
+#include "syntax/node.h"
 
 #include <cstdint>
 #include <memory>
@@ -11,19 +11,19 @@ namespace VEXA {
 
 class Instruction final : public Syntax::Node {
  public:
-  static constexpr uint8_t kType = 16;
+  static constexpr Syntax::NodeType kType = Syntax::NodeType::Instruction;
 
   // The token is the mnemonic, with the kind Instruction even when an identifier stood there.
   explicit Instruction(const Lexer::Token& token) : Node(kType, token) {}
 
   // Base properties, then "extended" (only when set), "name", "precode" and "operands".
-  Napi::Object serialize(Napi::Env env) const override;
+  void describe(Syntax::Writer& out) const override;
 
   // 0 when no known precode applies, else 237, 238 or 239.
   uint8_t precode = 0;
   // Set by the precode of code 237.
   bool extended = false;
-  std::vector<std::shared_ptr<Syntax::Node>> operands;
+  Syntax::NodeList operands;
 };
 
 }  // namespace VEXA

@@ -2,19 +2,14 @@
 #include "instruction/instruction_parser.h"
 
 #include "instruction/instruction.h"
-#include "parser/name_hash.h"
 #include "parser/value_parsers.h"
+#include "toolchain/name_hash.h"
 
 #include <vector>
 
 namespace VEXA {
 
 namespace {
-
-constexpr uint16_t kPrecodeWithoutColon = 1601;
-constexpr uint16_t kMissingMnemonic = 1602;
-constexpr uint16_t kRepeatedExtended = 1603;
-constexpr uint16_t kPrecodeAlreadyChosen = 1604;
 
 constexpr uint8_t kExtendedPrecode = 237;
 
@@ -23,11 +18,11 @@ constexpr uint8_t kExtendedPrecode = 237;
 // that the keyword table lets through gets its code. Unknown precodes have code 0.
 uint8_t precodeCode(const Token& token) {
   switch (hashName(token.text, Toolchain::CaseMode::Upper)) {
-    case 0x0B87F82Cu:
+    case hashWord("NOJ"):
       return 239;
-    case 0x0B883274u:
+    case hashWord("REX"):
       return kExtendedPrecode;
-    case 0x7C870D4Cu:
+    case hashWord("IASJ"):
       return 238;
     default:
       return 0;
@@ -40,7 +35,7 @@ struct Precode {
   Toolchain::Range range;
 };
 
-void warnAt(Parser& parser, uint16_t code, const Precode& precode) {
+void warnAt(Parser& parser, Code code, const Precode& precode) {
   parser.context().diagnostics().add(code, Toolchain::Severity::Warning, precode.range);
 }
 
@@ -50,7 +45,7 @@ std::shared_ptr<Instruction> parsePrecodedHead(Parser& parser) {
   do {
     precodes.push_back({precodeCode(parser.previous), parser.previous.range});
     if (!parser.accept(TokenKind::Colon)) {
-      parser.report(kPrecodeWithoutColon, parser.current);
+      parser.report(Code::MissingPrecodeColon, parser.current);
       return nullptr;
     }
   } while (parser.accept(TokenKind::Precode));
@@ -58,7 +53,7 @@ std::shared_ptr<Instruction> parsePrecodedHead(Parser& parser) {
   // After a precode any word will do as the mnemonic: the chain already marks the line as an
   // instruction, and the machine may know mnemonics the caller's tables do not.
   if (!parser.accept(TokenKind::Instruction) && !parser.accept(TokenKind::Identifier)) {
-    parser.report(kMissingMnemonic, parser.current);
+    parser.report(Code::MissingInstruction, parser.current);
     return nullptr;
   }
   parser.previous.kind = TokenKind::Instruction;
@@ -69,11 +64,11 @@ std::shared_ptr<Instruction> parsePrecodedHead(Parser& parser) {
   uint8_t chosen = 0;
   for (const Precode& precode : precodes) {
     if (precode.code == kExtendedPrecode) {
-      if (node->extended) warnAt(parser, kRepeatedExtended, precode);
+      if (node->extended) warnAt(parser, Code::RepeatedExtendedPrecode, precode);
       node->extended = true;
     }
     if (chosen != 0) {
-      warnAt(parser, kPrecodeAlreadyChosen, precode);
+      warnAt(parser, Code::RepeatedPrecode, precode);
     } else {
       chosen = precode.code;
     }

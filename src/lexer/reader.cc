@@ -1,21 +1,12 @@
 // The scanning loop: blanks, comments and block tags, then the first scanner that takes the byte.
 #include "lexer/reader.h"
 
-#include "lexer/characters.h"
 #include "lexer/scanner.h"
+#include "toolchain/characters.h"
 
 #include <utility>
 
 namespace VEXA::Lexer {
-
-namespace {
-
-constexpr uint16_t kUnexpectedCharacter = 1002;
-constexpr uint16_t kLoneCarriageReturn = 1201;
-constexpr uint16_t kUnterminated = 1302;
-constexpr uint16_t kEmptyBlockTag = 1303;
-
-}  // namespace
 
 Reader::Reader(std::shared_ptr<std::istream> source, std::shared_ptr<Toolchain::Context> context)
     : Stream(std::move(source)), context_(std::move(context)), scanners_(Scanner::list()) {}
@@ -45,16 +36,16 @@ Token Reader::makeToken(TokenKind kind, std::string_view text) const {
   return token;
 }
 
-void Reader::warn(uint16_t code) {
+void Reader::warn(Code code) {
   context_->diagnostics().add(code, Toolchain::Severity::Warning, tokenRange());
 }
 
-Token Reader::errorToken(uint16_t code) {
+Token Reader::errorToken(Code code) {
   context_->diagnostics().add(code, Toolchain::Severity::Error, tokenRange());
   return makeToken(TokenKind::None);
 }
 
-Token Reader::errorToken(uint16_t code, std::string_view argument) {
+Token Reader::errorToken(Code code, std::string_view argument) {
   context_->diagnostics()
       .add(code, Toolchain::Severity::Error, tokenRange())
       .args.emplace_back(argument);
@@ -92,7 +83,7 @@ Token Reader::next() {
   }
   // The byte's continuation bytes are consumed first, so the range covers the whole character.
   const std::string described = describeCharacter(c);
-  return errorToken(kUnexpectedCharacter, described);
+  return errorToken(Code::UnknownCharacter, described);
 }
 
 Token Reader::skipBlanks() {
@@ -107,7 +98,7 @@ Token Reader::skipBlanks() {
     skip();
     // The range of this warning starts where the previous token started: the blanks are part
     // of the lexeme that the next token empties.
-    if (c == '\r' && !peekIs('\n')) warn(kLoneCarriageReturn);
+    if (c == '\r' && !peekIs('\n')) warn(Code::StrayCarriageReturn);
     if (atEof()) return Token();
   }
   if (context_->rules().parseBlocks) return scanBlockTag();
@@ -127,14 +118,14 @@ Token Reader::scanBlockTag() {
   for (int c = peek(); c >= 0 && c != '>' && c != '\n'; c = peek()) get();
   if (!peekIs('>')) {
     context_->diagnostics()
-        .add(kUnterminated, Toolchain::Severity::Warning, tokenRange())
+        .add(Code::Unterminated, Toolchain::Severity::Warning, tokenRange())
         .args.emplace_back("block-tag");
     return Token();
   }
   get();  // ">"
   // ";<>": nothing between the brackets.
   if (lexeme.size() < 4) {
-    warn(kEmptyBlockTag);
+    warn(Code::EmptyBlockTag);
     skipToLineEnd();
     return Token();
   }
@@ -173,7 +164,7 @@ std::string Reader::describeCharacter(int c) {
   if (c >= 0x80) {
     // The rest of the character, as far as it is there: a byte that is no continuation byte
     // starts the next character and is left for the next token.
-    int expected = c <= 0xDF ? 1 : c <= 0xEF ? 2 : 3;
+    int expected = utf8Continuations(c);
     for (int next = peek(); expected > 0 && next >= 0x80 && next <= 0xBF; next = peek()) {
       text.push_back(static_cast<char>(get()));
       --expected;

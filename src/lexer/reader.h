@@ -35,10 +35,10 @@ class Reader final : public Stream {
   Token makeToken(TokenKind kind) const { return makeToken(kind, lexeme); }
   Token makeToken(TokenKind kind, std::string_view text) const;
   // A warning over tokenRange; the scan goes on.
-  void warn(uint16_t code);
+  void warn(Code code);
   // An error over tokenRange, with an optional argument, and the None token of a failed scan.
-  Token errorToken(uint16_t code);
-  Token errorToken(uint16_t code, std::string_view argument);
+  Token errorToken(Code code);
+  Token errorToken(Code code, std::string_view argument);
 
   // The column that counts as the label column besides column 0: right after an inline block
   // tag, until the next scanned token.

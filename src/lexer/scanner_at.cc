@@ -1,16 +1,14 @@
 // "@" words are not part of the language; the word is named in the error.
-#include "lexer/scanner_at.h"
+#include "lexer/scanners.h"
 
-#include "lexer/characters.h"
 #include "lexer/reader.h"
+#include "toolchain/characters.h"
 
 #include <string_view>
 
 namespace VEXA::Lexer::Scanner {
 
-namespace {
-constexpr uint16_t kAtWord = 4101;
-}  // namespace
+namespace {}  // namespace
 
 bool At::accept(Reader&, int c) const {
   return c == '@';
@@ -18,7 +16,7 @@ bool At::accept(Reader&, int c) const {
 
 Token At::scan(Reader& reader, int) const {
   while (isLetter(reader.peek())) reader.get();
-  return reader.errorToken(kAtWord, std::string_view(reader.lexeme).substr(1));
+  return reader.errorToken(Code::AtWord, std::string_view(reader.lexeme).substr(1));
 }
 
 }  // namespace VEXA::Lexer::Scanner

@@ -1,9 +1,9 @@
 // Binary literals such as %1010; a "%" without binary digits is the percent operator. The value
 // must fit in 32 bits; leading zeros do not count.
-#include "lexer/scanner_binary.h"
+#include "lexer/scanners.h"
 
-#include "lexer/characters.h"
 #include "lexer/reader.h"
+#include "toolchain/characters.h"
 
 #include <string_view>
 
@@ -11,7 +11,6 @@ namespace VEXA::Lexer::Scanner {
 
 namespace {
 
-constexpr uint16_t kBinaryTooLong = 3102;
 constexpr size_t kMaxDigits = 32;
 
 }  // namespace
@@ -24,7 +23,7 @@ Token Binary::scan(Reader& reader, int) const {
   for (int c = reader.peek(); c == '0' || c == '1'; c = reader.peek()) reader.get();
   const std::string_view digits = std::string_view(reader.lexeme).substr(1);
   if (digits.empty()) return reader.makeToken(TokenKind::Percent, "%");
-  if (exceedsSignificant(digits, kMaxDigits)) return reader.errorToken(kBinaryTooLong);
+  if (exceedsSignificant(digits, kMaxDigits)) return reader.errorToken(Code::BinaryLiteralTooLong);
   return reader.makeToken(TokenKind::BinaryLiteral);
 }
 

@@ -1,12 +1,12 @@
 // "#" words. After the "#" (and any blanks, which draw a warning) come either decimal digits, a
 // number such as "#5", or a name: a conditional keyword, a listed command, or an unknown name
 // that is a command at the start of a line and a plain hash name elsewhere.
-#include "lexer/scanner_hash.h"
+#include "lexer/scanners.h"
 
-#include "addon/keyword_table.h"
-#include "lexer/characters.h"
+#include "lexer/keyword_table.h"
 #include "lexer/reader.h"
-#include "parser/name_hash.h"
+#include "toolchain/characters.h"
+#include "toolchain/name_hash.h"
 
 #include <string>
 #include <string_view>
@@ -15,15 +15,11 @@ namespace VEXA::Lexer::Scanner {
 
 namespace {
 
-constexpr uint16_t kBlanksAfterHash = 1202;
-constexpr uint16_t kNothingAfterHash = 1304;
-constexpr uint16_t kNumberTooLarge = 1305;
-
 // The conditional keywords are known by their hashes alone; no keyword table lists them.
-constexpr uint32_t kIf = 0x597394;
-constexpr uint32_t kElseIf = 0xB0785EDD;
-constexpr uint32_t kElse = 0x7C8450CE;
-constexpr uint32_t kEndIf = 0x0D1AE6AB;
+constexpr uint32_t kIf = hashWord("IF");
+constexpr uint32_t kElseIf = hashWord("ELSEIF");
+constexpr uint32_t kElse = hashWord("ELSE");
+constexpr uint32_t kEndIf = hashWord("ENDIF");
 
 // Whether the decimal digits stand for a number above 255. Counting stops there, so a digit
 // string of any length (past 64 bits too) is judged without overflow.
@@ -49,19 +45,19 @@ Token Hash::scan(Reader& reader, int) const {
 
   if (isDigit(c)) {
     while (isDigit(reader.peek())) reader.get();
-    if (prefixLength > 1) reader.warn(kBlanksAfterHash);
+    if (prefixLength > 1) reader.warn(Code::BlankAfterHash);
     const std::string_view digits = std::string_view(reader.lexeme).substr(prefixLength);
-    if (exceedsByte(digits)) reader.warn(kNumberTooLarge);
+    if (exceedsByte(digits)) reader.warn(Code::HashNumberTooLarge);
     return reader.makeToken(TokenKind::HashNumber, digits);
   }
 
-  if (!isLetter(c) && c != '!' && c != '_') return reader.errorToken(kNothingAfterHash);
+  if (!isLetter(c) && c != '!' && c != '_') return reader.errorToken(Code::BadHashWord);
 
   // The first byte is taken on its own: "!" may start a name but never continues one, and
   // leaving it for the loop below would cut "#!name" into an empty name and a separate word.
   reader.get();
   while (isWordChar(reader.peek())) reader.get();
-  if (prefixLength > 1) reader.warn(kBlanksAfterHash);
+  if (prefixLength > 1) reader.warn(Code::BlankAfterHash);
   const std::string_view name = std::string_view(reader.lexeme).substr(prefixLength);
 
   switch (hashName(name, reader.context().caseMode())) {

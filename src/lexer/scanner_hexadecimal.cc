@@ -1,8 +1,8 @@
 // Hexadecimal literals such as '1F. The value must fit in 32 bits; leading zeros do not count.
-#include "lexer/scanner_hexadecimal.h"
+#include "lexer/scanners.h"
 
-#include "lexer/characters.h"
 #include "lexer/reader.h"
+#include "toolchain/characters.h"
 
 #include <string_view>
 
@@ -10,8 +10,6 @@ namespace VEXA::Lexer::Scanner {
 
 namespace {
 
-constexpr uint16_t kUnterminated = 1302;
-constexpr uint16_t kHexTooLong = 3101;
 constexpr size_t kMaxDigits = 8;
 
 }  // namespace
@@ -23,8 +21,8 @@ bool Hexadecimal::accept(Reader&, int c) const {
 Token Hexadecimal::scan(Reader& reader, int) const {
   while (isHexDigit(reader.peek())) reader.get();
   const std::string_view digits = std::string_view(reader.lexeme).substr(1);
-  if (digits.empty()) return reader.errorToken(kUnterminated, "hexadecimal literal");
-  if (exceedsSignificant(digits, kMaxDigits)) return reader.errorToken(kHexTooLong);
+  if (digits.empty()) return reader.errorToken(Code::Unterminated, "hexadecimal literal");
+  if (exceedsSignificant(digits, kMaxDigits)) return reader.errorToken(Code::HexLiteralTooLong);
   return reader.makeToken(TokenKind::HexLiteral);
 }
 

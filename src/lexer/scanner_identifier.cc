@@ -1,10 +1,10 @@
 // Plain words. A word in the label column is always a label; elsewhere a keyword of the tables
 // takes its kind, and an unknown word is an instruction when it opens its (indented) line.
-#include "lexer/scanner_identifier.h"
+#include "lexer/scanners.h"
 
-#include "addon/keyword_table.h"
-#include "lexer/characters.h"
+#include "lexer/keyword_table.h"
 #include "lexer/reader.h"
+#include "toolchain/characters.h"
 
 namespace VEXA::Lexer::Scanner {
 

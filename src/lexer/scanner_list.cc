@@ -3,16 +3,9 @@
 // bytes the others leave.
 #include "lexer/scanner_list.h"
 
+#include "lexer/scanners.h"
+
 #include "lexer/reader.h"
-#include "lexer/scanner_at.h"
-#include "lexer/scanner_binary.h"
-#include "lexer/scanner_hash.h"
-#include "lexer/scanner_hexadecimal.h"
-#include "lexer/scanner_identifier.h"
-#include "lexer/scanner_number.h"
-#include "lexer/scanner_operator.h"
-#include "lexer/scanner_special.h"
-#include "lexer/scanner_string.h"
 #include "toolchain/context.h"
 
 #include <memory>

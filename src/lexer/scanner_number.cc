@@ -1,10 +1,11 @@
 // Decimal numbers. The token keeps the number's text; the value is converted later, by whoever
 // reads the token. Here the fraction form is converted only to tell integral values ("2.0") from
 // fractional ones ("2.5"); exponent forms are never converted and take their kind from the form.
-#include "lexer/scanner_number.h"
+#include "lexer/scanners.h"
 
-#include "lexer/characters.h"
 #include "lexer/reader.h"
+#include "toolchain/characters.h"
+#include "toolchain/number_text.h"
 
 #include <charconv>
 #include <cmath>
@@ -15,7 +16,6 @@ namespace VEXA::Lexer::Scanner {
 
 namespace {
 
-constexpr uint16_t kMissingExponent = 1306;
 // How far a value may lie from the nearest integer and still count as integral.
 constexpr float kIntegralTolerance = 0.00001f;
 
@@ -40,7 +40,7 @@ Token numberToken(Reader& reader, TokenKind kind, char sign, size_t prefixLength
 // The exponent after "e" or "E": an optional sign and at least one digit.
 Token exponent(Reader& reader, TokenKind kind, char sign, size_t prefixLength) {
   if (!reader.acceptChar('+')) reader.acceptChar('-');
-  if (!isDigit(reader.peek())) return reader.errorToken(kMissingExponent);
+  if (!isDigit(reader.peek())) return reader.errorToken(Code::MissingExponentDigits);
   while (isDigit(reader.peek())) reader.get();
   return numberToken(reader, kind, sign, prefixLength);
 }
@@ -103,15 +103,11 @@ TokenKind Number::classify(std::string_view text) {
   const std::from_chars_result result =
       std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
   if (result.ec == std::errc::result_out_of_range) {
-    // The value is left unset. With a nonzero digit before the point the magnitude is at least
-    // 1, so the value overflowed the single-precision range: no integral single-precision value
-    // stands for it, and it is Real (what the value would be as infinity, too). Otherwise it
-    // underflowed: its magnitude is below the smallest single-precision value, far closer to 0
-    // than the tolerance, so it is the integer 0.
-    const size_t point = text.find('.');
-    const std::string_view whole = text.substr(0, point);
-    return whole.find_first_of("123456789") != std::string_view::npos ? TokenKind::Real
-                                                                      : TokenKind::Integer;
+    // The value is left unset. Above the range no integral single-precision value stands for it,
+    // so it is Real (what the value would be as infinity, too). Below it the magnitude is far
+    // closer to 0 than the tolerance, so it is the integer 0. A leading "-" is no digit.
+    if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+    return aboveSingleRange(text) ? TokenKind::Real : TokenKind::Integer;
   }
   // The scanner only passes well-formed texts; anything unreadable is no integral number.
   if (result.ec != std::errc()) return TokenKind::Real;

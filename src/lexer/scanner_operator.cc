@@ -1,19 +1,11 @@
 // Operators and register literals. "+", "-" and "%" reach this scanner only when called directly:
 // in the scanner list the number and binary scanners take them first.
-#include "lexer/scanner_operator.h"
+#include "lexer/scanners.h"
 
-#include "lexer/characters.h"
 #include "lexer/reader.h"
+#include "toolchain/characters.h"
 
 namespace VEXA::Lexer::Scanner {
-
-namespace {
-
-constexpr uint16_t kUnterminated = 1302;
-constexpr uint16_t kUnknownRegister = 1308;
-constexpr uint16_t kNoBranch = 9001;
-
-}  // namespace
 
 bool Operator::accept(Reader&, int c) const {
   return c >= 0 && operators.find(static_cast<char>(c)) != std::string_view::npos;
@@ -42,18 +34,19 @@ Token Operator::scan(Reader& reader, int c) const {
       if (reader.acceptChar('-')) return reader.makeToken(TokenKind::StarMinus);
       return reader.makeToken(TokenKind::Star);
     case '=': {
-      if (!isLetter(reader.peek())) return reader.errorToken(kUnterminated, "register literal");
+      if (!isLetter(reader.peek()))
+        return reader.errorToken(Code::Unterminated, "register literal");
       const int letter = reader.get();
       const char lower = static_cast<char>(toLower(letter));
       // Outside strict mode the letter may be written in upper case.
       const bool allowed =
           registers.find(static_cast<char>(letter)) != std::string_view::npos ||
           (!reader.context().rules().strict && registers.find(lower) != std::string_view::npos);
-      if (!allowed) return reader.errorToken(kUnknownRegister);
+      if (!allowed) return reader.errorToken(Code::UnknownRegister);
       return reader.makeToken(TokenKind::RegisterLiteral, std::string_view(&lower, 1));
     }
     default:
-      return reader.errorToken(kNoBranch, "Lexer::Scanner::Operator.scan");
+      return reader.errorToken(Code::Unhandled, "Lexer::Scanner::Operator.scan");
   }
 }
 

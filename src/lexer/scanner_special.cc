@@ -1,18 +1,16 @@
 // A sign directly followed by a letter I or N: the signed infinity and not-a-number words, which
 // stand as identifiers with their sign. Any other word there is an error.
-#include "lexer/scanner_special.h"
+#include "lexer/scanners.h"
 
-#include "lexer/characters.h"
 #include "lexer/reader.h"
-#include "parser/name_hash.h"
+#include "toolchain/characters.h"
+#include "toolchain/name_hash.h"
 
 #include <string_view>
 
 namespace VEXA::Lexer::Scanner {
 
-namespace {
-constexpr uint16_t kUnknownSpecial = 1307;
-}  // namespace
+namespace {}  // namespace
 
 bool Special::accept(Reader& reader, int c) const {
   if (c != '+' && c != '-') return false;
@@ -28,7 +26,7 @@ Token Special::scan(Reader& reader, int) const {
   if (equalsFolded(mode, word, "INF") || equalsFolded(mode, word, "NAN")) {
     return reader.makeToken(TokenKind::Identifier);
   }
-  return reader.errorToken(kUnknownSpecial, word);
+  return reader.errorToken(Code::BadSignedWord, word);
 }
 
 }  // namespace VEXA::Lexer::Scanner

@@ -2,7 +2,7 @@
 // there is no other escape. A string ends at its line, except that the byte right after the
 // opening quote, and the byte right after a doubled quote, are taken whatever they are: a quote
 // at the end of a line thus carries the string into the next line.
-#include "lexer/scanner_string.h"
+#include "lexer/scanners.h"
 
 #include "lexer/reader.h"
 
@@ -10,9 +10,7 @@
 
 namespace VEXA::Lexer::Scanner {
 
-namespace {
-constexpr uint16_t kUnterminated = 1302;
-}  // namespace
+namespace {}  // namespace
 
 bool String::accept(Reader&, int c) const {
   return c == '"';
@@ -31,7 +29,7 @@ Token String::scan(Reader& reader, int) const {
     c = reader.get();
   }
   if (c == '"') return closed(reader);
-  return reader.errorToken(kUnterminated, "string literal");
+  return reader.errorToken(Code::Unterminated, "string literal");
 }
 
 Token String::closed(Reader& reader) {

@@ -2,6 +2,7 @@
 // the token being scanned, and counts lines and UTF-8 characters for source ranges.
 #pragma once
 
+#include "toolchain/characters.h"
 #include "toolchain/position.h"
 
 #include <cstdint>
@@ -111,7 +112,7 @@ inline void Stream::count(int c) {
     }
     return;
   }
-  pending = c <= 0xDF ? 1 : c <= 0xEF ? 2 : 3;
+  pending = utf8Continuations(c);
 }
 
 }  // namespace VEXA::Lexer

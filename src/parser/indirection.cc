@@ -3,11 +3,9 @@
 
 namespace VEXA::Syntax {
 
-Napi::Object Indirection::serialize(Napi::Env env) const {
-  static const Shape shape(valueShape(), {{"identifier"}, {"modifier"}});
-  Fields fields(env, shape);
-  valueFields(fields);
-  return fields.text(token.text).integer(modifier).make();
+void Indirection::describe(Writer& out) const {
+  Value::describe(out);
+  out.text("identifier", token.text).integer("modifier", modifier);
 }
 
 }  // namespace VEXA::Syntax

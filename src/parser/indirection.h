@@ -9,7 +9,7 @@ namespace VEXA::Syntax {
 
 class Indirection final : public Value {
  public:
-  static constexpr uint8_t kType = 24;
+  static constexpr NodeType kType = NodeType::Indirection;
   // The modifier codes of the three operators.
   static constexpr int16_t kPlain = 0;        // "*"
   static constexpr int16_t kIncrement = 238;  // "*+"
@@ -20,7 +20,7 @@ class Indirection final : public Value {
       : Value(kType, token), modifier(modifier) {}
 
   // Value properties, then "identifier" (the name) and "modifier".
-  Napi::Object serialize(Napi::Env env) const override;
+  void describe(Writer& out) const override;
 
   int16_t modifier = kPlain;
 };

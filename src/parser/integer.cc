@@ -1,7 +1,7 @@
 // Integer nodes: conversion of the literal texts and serialisation.
 #include "parser/integer.h"
 
-#include "parser/number_text.h"
+#include "toolchain/number_text.h"
 
 #include <string>
 
@@ -39,11 +39,10 @@ Integer::Integer(int64_t value, bool fixed)
   token.text = std::to_string(value);
 }
 
-Napi::Object Integer::serialize(Napi::Env env) const {
-  static const Shape shape(valueShape(), {{"value"}, {"buffer"}, {"fixed", Field::Optional}});
-  Fields fields(env, shape);
-  valueFields(fields);
-  return fields.number(static_cast<double>(value)).text(token.text).flag(fixed).make();
+void Integer::describe(Writer& out) const {
+  Value::describe(out);
+  out.number("value", static_cast<double>(value)).text("buffer", token.text);
+  if (fixed) out.boolean("fixed", true);
 }
 
 }  // namespace VEXA::Syntax

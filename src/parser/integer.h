@@ -9,7 +9,7 @@ namespace VEXA::Syntax {
 
 class Integer final : public Value {
  public:
-  static constexpr uint8_t kType = 20;
+  static constexpr NodeType kType = NodeType::Integer;
 
   // From a number token. Decimal texts go through single precision and are truncated towards zero
   // ("1e3" is 1000, "2.000001" is 2, "123456789" is 123456792); values beyond the signed 64-bit
@@ -22,7 +22,7 @@ class Integer final : public Value {
 
   // Value properties, then "value", "buffer" (the text as written) and "fixed": true for "#"
   // numbers.
-  Napi::Object serialize(Napi::Env env) const override;
+  void describe(Writer& out) const override;
 
   int64_t value = 0;
   bool fixed = false;

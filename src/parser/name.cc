@@ -3,12 +3,11 @@
 
 namespace VEXA::Syntax {
 
-Napi::Object Name::serialize(Napi::Env env) const {
-  static const Shape shape(valueShape(), {{"identifier"}, {"fixed", Field::Optional}});
-  Fields fields(env, shape);
-  valueFields(fields);
+void Name::describe(Writer& out) const {
+  Value::describe(out);
+  out.text("identifier", token.text);
   // A "#" name refers to a fixed resource; the text itself no longer shows the "#".
-  return fields.text(token.text).flag(token.kind == Lexer::TokenKind::HashName).make();
+  if (token.kind == Lexer::TokenKind::HashName) out.boolean("fixed", true);
 }
 
 }  // namespace VEXA::Syntax

@@ -7,12 +7,12 @@ namespace VEXA::Syntax {
 
 class Name final : public Value {
  public:
-  static constexpr uint8_t kType = 19;
+  static constexpr NodeType kType = NodeType::Name;
 
   explicit Name(const Lexer::Token& token) : Value(kType, token) {}
 
   // Value properties, then "identifier" (the text as written) and "fixed": true for a "#" name.
-  Napi::Object serialize(Napi::Env env) const override;
+  void describe(Writer& out) const override;
 };
 
 }  // namespace VEXA::Syntax

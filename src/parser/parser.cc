@@ -7,7 +7,10 @@ namespace VEXA {
 
 Parser::Parser(std::shared_ptr<std::istream> source, std::shared_ptr<Toolchain::Context> context)
     : context_(context),
-      reader_(std::make_unique<Lexer::Reader>(std::move(source), std::move(context))) {}
+      arena_(std::make_shared<Syntax::NodeArena>()),
+      reader_(std::make_unique<Lexer::Reader>(std::move(source), std::move(context))) {
+  arena_->keep(context_->sharedName());
+}
 
 const Token& Parser::advance() {
   if (putBackPending_) {
@@ -36,13 +39,26 @@ bool Parser::putBack() {
   return true;
 }
 
-Toolchain::Diagnostic& Parser::report(uint16_t code, const Token& token) {
+Toolchain::Diagnostic& Parser::report(Code code, const Token& token) {
   errorPending_ = true;
   return context_->diagnostics().add(code, Toolchain::Severity::Error, token.range);
 }
 
-Toolchain::Diagnostic& Parser::warning(uint16_t code) {
+Toolchain::Diagnostic& Parser::warning(Code code) {
   return context_->diagnostics().add(code, Toolchain::Severity::Warning, previous.range);
+}
+
+Parser::DepthGuard::DepthGuard(Parser& parser, const Token& at, std::string_view what)
+    : parser_(parser), entered_(parser.depth_ < kMaxDepth) {
+  if (entered_) {
+    ++parser.depth_;
+  } else {
+    parser.report(Code::NestingTooDeep, at).args.emplace_back(what);
+  }
+}
+
+Parser::DepthGuard::~DepthGuard() {
+  if (entered_) --parser_.depth_;
 }
 
 void Parser::synchronize() {

@@ -4,11 +4,13 @@
 
 #include "lexer/reader.h"
 #include "lexer/token.h"
+#include "syntax/node_arena.h"
 #include "toolchain/context.h"
 #include "toolchain/diagnostic.h"
 
 #include <istream>
 #include <memory>
+#include <string_view>
 #include <utility>
 
 namespace VEXA {
@@ -34,29 +36,49 @@ class Parser {
   bool putBack();
 
   // An error at the token's range; marks the statement as failed.
-  Toolchain::Diagnostic& report(uint16_t code, const Token& token);
+  Toolchain::Diagnostic& report(Code code, const Token& token);
   // A warning at the range of the token consumed last.
-  Toolchain::Diagnostic& warning(uint16_t code);
+  Toolchain::Diagnostic& warning(Code code);
   // Clears the error mark and skips to the line end (which stays the lookahead).
   void synchronize();
 
   Toolchain::Context& context() { return *context_; }
 
-  // A new node of this parse, in the context's node arena.
+  // A new node of this parse, in the parse's node arena.
   template <typename T, typename... Args>
   std::shared_ptr<T> make(Args&&... args) {
-    return std::allocate_shared<T>(Syntax::ArenaAllocator<T>(context_->arena()),
-                                   std::forward<Args>(args)...);
+    return std::allocate_shared<T>(Syntax::ArenaAllocator<T>(arena_), std::forward<Args>(args)...);
   }
   bool errorPending() const { return errorPending_; }
+
+  // How deeply format calls and conditionals may nest, together: enough for any real program, and
+  // a bound on the recursion of the parse and of everything that walks its result.
+  static constexpr size_t kMaxDepth = 256;
+
+  // One level of nesting for as long as it lives. Past kMaxDepth it reports NestingTooDeep at
+  // `at`, with `what` as the argument, and enters no level: check `entered` before going deeper.
+  class DepthGuard {
+   public:
+    DepthGuard(Parser& parser, const Token& at, std::string_view what);
+    ~DepthGuard();
+    DepthGuard(const DepthGuard&) = delete;
+    DepthGuard& operator=(const DepthGuard&) = delete;
+    bool entered() const { return entered_; }
+
+   private:
+    Parser& parser_;
+    bool entered_;
+  };
 
   Token previous;
   Token current;
 
  private:
   std::shared_ptr<Toolchain::Context> context_;
+  std::shared_ptr<Syntax::NodeArena> arena_;
   bool putBackPending_ = false;
   bool errorPending_ = false;
+  size_t depth_ = 0;
   std::unique_ptr<Lexer::Reader> reader_;
 };
 

@@ -7,22 +7,17 @@
 
 namespace VEXA {
 
-namespace {
-// Node type of a label that stands for its own statement.
-constexpr uint8_t kAddressNode = 1;
-}  // namespace
-
-NodeList parseProgram(std::shared_ptr<std::istream> source,
-                      std::shared_ptr<Toolchain::Context> context) {
-  NodeList nodes;
-  nodes.reserve(1024);
+Program parseProgram(std::shared_ptr<std::istream> source,
+                     std::shared_ptr<Toolchain::Context> context) {
+  Program program{context, {}};
+  program.nodes.reserve(1024);
   Parser parser(std::move(source), std::move(context));
   parser.advance();
   while (!parser.check(TokenKind::EndOfInput)) {
     if (parser.accept(TokenKind::Newline)) continue;
-    if (auto node = parseStatement(parser)) nodes.push_back(std::move(node));
+    if (auto node = parseStatement(parser)) program.nodes.push_back(std::move(node));
   }
-  return nodes;
+  return program;
 }
 
 std::shared_ptr<Syntax::Node> parseStatement(Parser& parser) {
@@ -42,7 +37,7 @@ std::shared_ptr<Syntax::Node> parseStatement(Parser& parser) {
       return node;
     }
     // A label in front of a statement that is not a directive: that statement follows at once.
-    if (node->type == kAddressNode &&
+    if (node->type == Syntax::NodeType::Address &&
         (parser.check(TokenKind::Command) || parser.check(TokenKind::Precode) ||
          parser.check(TokenKind::Instruction))) {
       return node;
@@ -58,7 +53,7 @@ std::shared_ptr<Syntax::Node> parseStatement(Parser& parser) {
     return node;
   }
   if (parser.accept(TokenKind::Newline)) return node;
-  parser.report(node ? 1203 : 1001, parser.current);
+  parser.report(node ? Code::TrailingTokens : Code::UnexpectedToken, parser.current);
   parser.synchronize();
   return node;
 }

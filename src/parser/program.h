@@ -1,21 +1,28 @@
 // The parse driver: the whole source into the list of top-level nodes.
 #pragma once
 
+#include "syntax/node.h"
 #include "toolchain/context.h"
-#include "toolchain/node.h"
 
 #include <istream>
 #include <memory>
-#include <vector>
 
 namespace VEXA {
 
 class Parser;
-using NodeList = std::vector<std::shared_ptr<Syntax::Node>>;
+using Syntax::NodeList;
 
-// Never fails: every problem of the source becomes a diagnostic in the context.
-NodeList parseProgram(std::shared_ptr<std::istream> source,
-                      std::shared_ptr<Toolchain::Context> context);
+// The whole result of one parse. It owns everything its nodes point into: the context (flags,
+// diagnostics, symbol table) directly, and the node memory and source name through the nodes
+// themselves, so the result stays valid however long it, or any node taken from it, is kept.
+struct Program {
+  std::shared_ptr<Toolchain::Context> context;
+  NodeList nodes;
+};
+
+// Never fails: every problem of the source becomes a diagnostic in the result's context.
+Program parseProgram(std::shared_ptr<std::istream> source,
+                     std::shared_ptr<Toolchain::Context> context);
 
 // One statement, with its end-of-line check and error recovery; null when no node was built.
 std::shared_ptr<Syntax::Node> parseStatement(Parser& parser);

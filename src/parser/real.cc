@@ -1,7 +1,7 @@
 // Real nodes: conversion of the literal texts and serialisation.
 #include "parser/real.h"
 
-#include "parser/number_text.h"
+#include "toolchain/number_text.h"
 
 #include <charconv>
 
@@ -41,11 +41,9 @@ Real::Real(float value) : Value(kType, Lexer::Token{}), value(value) {
   if (error == std::errc()) token.text.assign(buffer, end);
 }
 
-Napi::Object Real::serialize(Napi::Env env) const {
-  static const Shape shape(valueShape(), {{"value"}, {"buffer"}});
-  Fields fields(env, shape);
-  valueFields(fields);
-  return fields.number(static_cast<double>(value)).text(token.text).make();
+void Real::describe(Writer& out) const {
+  Value::describe(out);
+  out.number("value", static_cast<double>(value)).text("buffer", token.text);
 }
 
 }  // namespace VEXA::Syntax

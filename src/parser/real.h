@@ -7,7 +7,7 @@ namespace VEXA::Syntax {
 
 class Real final : public Value {
  public:
-  static constexpr uint8_t kType = 21;
+  static constexpr NodeType kType = NodeType::Real;
 
   // From a number token: decimal texts are rounded to the nearest single-precision value,
   // hexadecimal and binary digits are read as unsigned 32-bit numbers first. The value is always
@@ -20,7 +20,7 @@ class Real final : public Value {
   explicit Real(float value);
 
   // Value properties, then "value" and "buffer" (the text as written).
-  Napi::Object serialize(Napi::Env env) const override;
+  void describe(Writer& out) const override;
 
   float value = 0.0f;
 };

@@ -3,11 +3,9 @@
 
 namespace VEXA::Syntax {
 
-Napi::Object Register::serialize(Napi::Env env) const {
-  static const Shape shape(valueShape(), {{"character"}});
-  Fields fields(env, shape);
-  valueFields(fields);
-  return fields.text(token.text).make();
+void Register::describe(Writer& out) const {
+  Value::describe(out);
+  out.text("character", token.text);
 }
 
 }  // namespace VEXA::Syntax

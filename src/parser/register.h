@@ -7,12 +7,12 @@ namespace VEXA::Syntax {
 
 class Register final : public Value {
  public:
-  static constexpr uint8_t kType = 23;
+  static constexpr NodeType kType = NodeType::Register;
 
   explicit Register(const Lexer::Token& token) : Value(kType, token) {}
 
   // Value properties, then "character": the register letter, in lower case.
-  Napi::Object serialize(Napi::Env env) const override;
+  void describe(Writer& out) const override;
 };
 
 }  // namespace VEXA::Syntax

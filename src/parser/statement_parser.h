@@ -2,7 +2,7 @@
 #pragma once
 
 #include "parser/parser.h"
-#include "toolchain/node.h"
+#include "syntax/node.h"
 
 #include <memory>
 

@@ -15,11 +15,9 @@ Text::Text(std::string text) : Value(kType, Lexer::Token{}) {
   token.text = std::move(text);
 }
 
-Napi::Object Text::serialize(Napi::Env env) const {
-  static const Shape shape(valueShape(), {{"value"}});
-  Fields fields(env, shape);
-  valueFields(fields);
-  return fields.text(token.text).make();
+void Text::describe(Writer& out) const {
+  Value::describe(out);
+  out.text("value", token.text);
 }
 
 }  // namespace VEXA::Syntax

@@ -9,7 +9,7 @@ namespace VEXA::Syntax {
 
 class Text final : public Value {
  public:
-  static constexpr uint8_t kType = 22;
+  static constexpr NodeType kType = NodeType::Text;
 
   // The token (a string, or the first of a run of tokens joined into one text) with the given text
   // and the kind String.
@@ -21,7 +21,7 @@ class Text final : public Value {
   const std::string& value() const { return token.text; }
 
   // Value properties, then "value".
-  Napi::Object serialize(Napi::Env env) const override;
+  void describe(Writer& out) const override;
 };
 
 }  // namespace VEXA::Syntax

@@ -1,22 +1,11 @@
-// Value node base serialisation.
+// The value node base's description.
 #include "parser/value.h"
 
 namespace VEXA::Syntax {
 
-const Shape& Value::valueShape() {
-  static const Shape shape(baseShape(), {{"key", Field::Optional}});
-  return shape;
-}
-
-void Value::valueFields(Fields& fields) const {
-  baseFields(fields);
-  fields.optionalText(key != nullptr, key ? std::string_view(key->text) : std::string_view());
-}
-
-Napi::Object Value::serialize(Napi::Env env) const {
-  Fields fields(env, valueShape());
-  valueFields(fields);
-  return fields.make();
+void Value::describe(Writer& out) const {
+  Node::describe(out);
+  if (key) out.text("key", key->text);
 }
 
 }  // namespace VEXA::Syntax

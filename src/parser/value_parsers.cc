@@ -13,13 +13,6 @@ namespace VEXA {
 namespace {
 
 // Diagnostic codes of the value parsers.
-constexpr uint16_t kMissingOpenParen = 1003;
-constexpr uint16_t kMissingCloseParen = 1004;
-constexpr uint16_t kIndirectionWithoutName = 1309;
-constexpr uint16_t kExpectedName = 2001;
-constexpr uint16_t kExpectedInteger = 2002;
-constexpr uint16_t kExpectedReal = 2003;
-constexpr uint16_t kExpectedValue = 2005;
 
 bool acceptName(Parser& parser) {
   return parser.accept(TokenKind::Identifier) || parser.accept(TokenKind::HashName) ||
@@ -35,7 +28,7 @@ bool acceptIntegerLiteral(Parser& parser) {
 
 std::shared_ptr<Syntax::Value> parseName(Parser& parser) {
   if (acceptName(parser)) return parser.make<Syntax::Name>(parser.previous);
-  parser.report(kExpectedName, parser.current);
+  parser.report(Code::MissingName, parser.current);
   return nullptr;
 }
 
@@ -48,7 +41,7 @@ std::shared_ptr<Syntax::Value> tryInteger(Parser& parser) {
 
 std::shared_ptr<Syntax::Value> parseInteger(Parser& parser) {
   if (auto value = tryInteger(parser)) return value;
-  parser.report(kExpectedInteger, parser.current);
+  parser.report(Code::MissingInteger, parser.current);
   return nullptr;
 }
 
@@ -62,7 +55,7 @@ std::shared_ptr<Syntax::Value> tryReal(Parser& parser) {
 
 std::shared_ptr<Syntax::Value> parseReal(Parser& parser) {
   if (auto value = tryReal(parser)) return value;
-  parser.report(kExpectedReal, parser.current);
+  parser.report(Code::MissingReal, parser.current);
   return nullptr;
 }
 
@@ -79,7 +72,7 @@ std::shared_ptr<Syntax::Value> tryIndirection(Parser& parser) {
   }
   const TokenKind op = parser.previous.kind;
   if (!parser.accept(TokenKind::Identifier)) {
-    parser.report(kIndirectionWithoutName, parser.current);
+    parser.report(Code::MissingIndirectionName, parser.current);
     return nullptr;
   }
   // The name token takes the operator's kind, in the window as well as in the node, so that a
@@ -103,20 +96,20 @@ std::shared_ptr<Syntax::Value> parseValue(Parser& parser, ValueMode mode) {
     // An operator without a name draws 1309 here and, as no value was found either, 2005 below.
     if (auto value = tryIndirection(parser)) return value;
   }
-  parser.report(kExpectedValue, parser.current);
+  parser.report(Code::MissingValue, parser.current);
   return nullptr;
 }
 
 std::shared_ptr<Syntax::Node> parseParenthesized(Parser& parser, const Token& letter,
                                                  InnerParse inner) {
   if (!parser.accept(TokenKind::LeftParen)) {
-    parser.report(kMissingOpenParen, parser.current);
+    parser.report(Code::MissingOpenParen, parser.current);
     return nullptr;
   }
   auto node = inner(parser, letter);
   if (!node) return nullptr;
   if (!parser.accept(TokenKind::RightParen)) {
-    parser.report(kMissingCloseParen, parser.current);
+    parser.report(Code::MissingCloseParen, parser.current);
     return nullptr;
   }
   return node;

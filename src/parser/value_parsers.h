@@ -5,7 +5,7 @@
 
 #include "parser/parser.h"
 #include "parser/value.h"
-#include "toolchain/node.h"
+#include "syntax/node.h"
 
 #include <cstdint>
 #include <memory>

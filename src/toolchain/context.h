@@ -2,9 +2,7 @@
 // and the three usage flags reported as "optimize".
 #pragma once
 
-#include "addon/keyword_table.h"
 #include "toolchain/diagnostic.h"
-#include "toolchain/node_arena.h"
 #include "toolchain/rules.h"
 
 #include <cstdint>
@@ -12,9 +10,12 @@
 #include <string>
 #include <unordered_map>
 
-namespace VEXA::Syntax {
+namespace VEXA {
+struct KeywordTable;
+namespace Syntax {
 class Node;
 }
+}  // namespace VEXA
 
 namespace VEXA::Toolchain {
 
@@ -34,22 +35,19 @@ struct Optimization {
 using SymbolTable = std::unordered_map<uint32_t, std::shared_ptr<Syntax::Node>>;
 
 class Context {
-  // First, so that it is destroyed last: the symbol table's nodes live in it.
-  Syntax::NodeArena arena_;
-
  public:
   Context(std::string name, std::shared_ptr<Rules> rules);
   virtual ~Context() = default;
 
   Optimization optimization;
 
-  // Where this parse's nodes are allocated; it lives as long as the context.
-  Syntax::NodeArena& arena() { return arena_; }
-
   CaseMode caseMode() const { return caseMode_; }
-  const std::string& name() const { return name_; }
-  // Only before the parse starts: tokens keep views into the name.
-  void setName(std::string name) { name_ = std::move(name); }
+  const std::string& name() const { return *name_; }
+  // Shared with the parse's node arena: tokens keep views into the name, and nodes may outlive
+  // the context.
+  const std::shared_ptr<const std::string>& sharedName() const { return name_; }
+  // Only before the parse starts.
+  void setName(std::string name) { name_ = std::make_shared<const std::string>(std::move(name)); }
   const Rules& rules() const { return *rules_; }
   Diagnostics& diagnostics() { return *diagnostics_; }
   const Diagnostics& diagnostics() const { return *diagnostics_; }
@@ -61,7 +59,7 @@ class Context {
 
  private:
   CaseMode caseMode_;
-  std::string name_;
+  std::shared_ptr<const std::string> name_;
   std::shared_ptr<Rules> rules_;
   std::shared_ptr<Diagnostics> diagnostics_;
   std::shared_ptr<SymbolTable> symbols_;

@@ -1,10 +1,7 @@
-// Diagnostic records and their JavaScript shape ({code: "VEXA<n>", severity, args?, range?}).
+// The diagnostic list.
 #include "toolchain/diagnostic.h"
 
-#include "toolchain/object_shape.h"
-
 #include <algorithm>
-#include <cstdio>
 
 namespace VEXA::Toolchain {
 
@@ -24,7 +21,7 @@ Diagnostic& Diagnostics::add(const Diagnostic& diagnostic) {
   return entries_.back();
 }
 
-Diagnostic& Diagnostics::add(uint16_t code, Severity severity, const Range& range) {
+Diagnostic& Diagnostics::add(Code code, Severity severity, const Range& range) {
   Diagnostic& stored = entries_.emplace_back();
   stored.code = code;
   stored.range = range;
@@ -34,36 +31,6 @@ Diagnostic& Diagnostics::add(uint16_t code, Severity severity, const Range& rang
 
 size_t Diagnostics::reported() const {
   return static_cast<size_t>(std::min<uint64_t>(limit_, entries_.size()));
-}
-
-Napi::Object Diagnostic::serialize(Napi::Env env) const {
-  // The range is optional in the record, though every diagnostic raised here has one.
-  static const Syntax::Shape withRange{
-      {"code"}, {"severity"}, {"args", Syntax::Field::Optional}, {"range", Syntax::Field::Range}};
-  static const Syntax::Shape withoutRange{
-      {"code"}, {"severity"}, {"args", Syntax::Field::Optional}};
-  Syntax::Fields fields(env, range ? withRange : withoutRange);
-  char code[16];
-  const int length = std::snprintf(code, sizeof code, "VEXA%u", static_cast<unsigned>(this->code));
-  fields.text(std::string_view(code, static_cast<size_t>(length)))
-      .integer(static_cast<int32_t>(severity));
-  Napi::Array list;
-  if (!args.empty()) {
-    list = Napi::Array::New(env, args.size());
-    for (size_t i = 0; i < args.size(); ++i) {
-      list.Set(static_cast<uint32_t>(i), Napi::String::New(env, args[i]));
-    }
-  }
-  fields.optional(!args.empty(), list);
-  if (range) fields.range(*range);
-  return fields.make();
-}
-
-Napi::Array Diagnostics::serialize(Napi::Env env) const {
-  const size_t count = reported();
-  Napi::Array list = Napi::Array::New(env, count);
-  for (size_t i = 0; i < count; ++i) list.Set(static_cast<uint32_t>(i), entries_[i].serialize(env));
-  return list;
 }
 
 }  // namespace VEXA::Toolchain

@@ -2,9 +2,8 @@
 // order they were raised.
 #pragma once
 
+#include "toolchain/codes.h"
 #include "toolchain/position.h"
-
-#include <napi.h>
 
 #include <cstdint>
 #include <limits>
@@ -14,15 +13,11 @@
 
 namespace VEXA::Toolchain {
 
-enum class Severity : uint8_t { Unset = 0, Error = 1, Warning = 2 };
-
 struct Diagnostic {
-  uint16_t code = 0;
+  Code code{};
   Severity severity = Severity::Unset;
   std::optional<Range> range;
   std::vector<std::string> args;
-
-  Napi::Object serialize(Napi::Env env) const;
 };
 
 class Diagnostics {
@@ -33,14 +28,12 @@ class Diagnostics {
   // Appends a copy and returns the stored entry, valid until the next add.
   Diagnostic& add(const Diagnostic& diagnostic);
   // Convenience for the common case: stores a diagnostic with its final severity.
-  Diagnostic& add(uint16_t code, Severity severity, const Range& range);
+  Diagnostic& add(Code code, Severity severity, const Range& range);
 
   uint64_t limit() const { return limit_; }
   const std::vector<Diagnostic>& entries() const { return entries_; }
   // Number of entries the result reports: the first `limit` ones.
   size_t reported() const;
-
-  Napi::Array serialize(Napi::Env env) const;
 
  private:
   uint64_t limit_;

@@ -1,7 +1,5 @@
-// The compilation rules of one parse, read from the JavaScript rules object.
+// The compilation rules of one parse.
 #pragma once
-
-#include <napi.h>
 
 #include <cstdint>
 #include <memory>
@@ -16,9 +14,5 @@ struct Rules {
   uint64_t diagnosticLimit = 0;  // "diagnostic.limit": 0 means no limit
   uint64_t parseBlocks = 0;      // "syntax.parseBlocks": 0 or 1, block tags in comments
 };
-
-// Reads every key in a fixed order. A missing or mistyped key leaves a pending JavaScript exception
-// (the host's own type error) and 0/false in that field and in every field read after it.
-std::shared_ptr<Rules> ReadRules(Napi::Env env, Napi::Object rules);
 
 }  // namespace VEXA::Toolchain

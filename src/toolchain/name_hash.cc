@@ -1,16 +1,15 @@
 // Name hashing and folded comparison. Folding is ASCII-only, as in the C locale.
-#include "parser/name_hash.h"
+#include "toolchain/name_hash.h"
+
+#include "toolchain/characters.h"
 
 namespace VEXA {
 
 namespace {
 
 char Fold(char c, Toolchain::CaseMode mode) {
-  if (mode == Toolchain::CaseMode::Upper) {
-    if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
-  } else if (mode == Toolchain::CaseMode::Lower) {
-    if (c >= 'A' && c <= 'Z') return static_cast<char>(c - 'A' + 'a');
-  }
+  if (mode == Toolchain::CaseMode::Upper) return upper(c);
+  if (mode == Toolchain::CaseMode::Lower) return lower(c);
   return c;
 }
 

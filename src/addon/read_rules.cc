@@ -1,8 +1,8 @@
 // Reading the rules object. Plain Node-API calls are used so that the host's own error for a
 // missing or mistyped key (for example "A boolean was expected") is what the caller sees.
-#include "toolchain/rules.h"
+#include "addon/read_rules.h"
 
-namespace VEXA::Toolchain {
+namespace VEXA::Addon {
 
 namespace {
 
@@ -25,8 +25,8 @@ T Read(Napi::Env env, Napi::Object rules, const char* key, bool& ok, Convert con
 
 }  // namespace
 
-std::shared_ptr<Rules> ReadRules(Napi::Env env, Napi::Object object) {
-  auto rules = std::make_shared<Rules>();
+std::shared_ptr<Toolchain::Rules> ReadRules(Napi::Env env, Napi::Object object) {
+  auto rules = std::make_shared<Toolchain::Rules>();
   bool ok = true;
   rules->strict = Read<bool>(env, object, "core.strict", ok, napi_get_value_bool);
   rules->dialect = Read<uint32_t>(env, object, "core.dialect", ok, napi_get_value_uint32);
@@ -37,4 +37,4 @@ std::shared_ptr<Rules> ReadRules(Napi::Env env, Napi::Object object) {
   return rules;
 }
 
-}  // namespace VEXA::Toolchain
+}  // namespace VEXA::Addon

@@ -19,6 +19,10 @@ class NodeArena {
 
   void* allocate(size_t size, size_t alignment);
 
+  // Something the nodes point into without owning it (the source name their tokens view): it
+  // lives as long as the arena.
+  void keep(std::shared_ptr<const void> anchor) { anchors_.push_back(std::move(anchor)); }
+
  private:
   struct Block {
     char* data;
@@ -28,14 +32,17 @@ class NodeArena {
   char* next_ = nullptr;
   char* end_ = nullptr;
   std::vector<Block> blocks_;
+  std::vector<std::shared_ptr<const void>> anchors_;
 };
 
-// Hands arena memory to allocate_shared; deallocation is left to the arena's end.
+// Hands arena memory to allocate_shared; deallocation is left to the arena's end. Every node's
+// control block keeps a copy of its allocator, and with it a share of the arena, so the arena
+// lives exactly as long as the last node carved from it, whoever holds that node.
 template <typename T>
 struct ArenaAllocator {
   using value_type = T;
 
-  explicit ArenaAllocator(NodeArena& arena) : arena(&arena) {}
+  explicit ArenaAllocator(std::shared_ptr<NodeArena> arena) : arena(std::move(arena)) {}
   template <typename U>
   ArenaAllocator(const ArenaAllocator<U>& other) : arena(other.arena) {}
 
@@ -49,7 +56,7 @@ struct ArenaAllocator {
     return arena == other.arena;
   }
 
-  NodeArena* arena;
+  std::shared_ptr<NodeArena> arena;
 };
 
 }  // namespace VEXA::Syntax

@@ -1,28 +1,7 @@
-// Keyword lookup and the keyword registry.
-#include "addon/keyword_table.h"
+// The keyword registry.
+#include "addon/keyword_registry.h"
 
 namespace VEXA {
-
-Lexer::TokenKind lookupKeyword(const KeywordTable& table, std::string_view word) {
-  if (table.strict) {
-    auto found = table.words.find(word);
-    return found == table.words.end() ? Lexer::TokenKind::Identifier : found->second;
-  }
-  // Words are short; fold into a stack buffer and only fall back to the heap for long ones.
-  char buffer[64];
-  std::string heap;
-  char* folded = buffer;
-  if (word.size() > sizeof buffer) {
-    heap.resize(word.size());
-    folded = heap.data();
-  }
-  for (size_t i = 0; i < word.size(); ++i) {
-    const char c = word[i];
-    folded[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-  }
-  auto found = table.words.find(std::string_view(folded, word.size()));
-  return found == table.words.end() ? Lexer::TokenKind::Identifier : found->second;
-}
 
 KeywordRegistry& KeywordRegistry::instance() {
   // Deliberately never destroyed: worker threads and process exit may still reach it while

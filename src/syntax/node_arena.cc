@@ -1,5 +1,5 @@
 // Node arena blocks and the pool that keeps a few of them between parses.
-#include "toolchain/node_arena.h"
+#include "syntax/node_arena.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -16,7 +16,13 @@ namespace {
 
 // One huge page: on systems that back it with one, a block costs one page fault instead of 512.
 constexpr size_t kBlockSize = size_t{2} << 20;
-#if defined(__SANITIZE_ADDRESS__)
+// GCC announces AddressSanitizer with a macro, clang through __has_feature.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VEXA_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(VEXA_ADDRESS_SANITIZER)
 constexpr bool kSanitized = true;
 #else
 constexpr bool kSanitized = false;

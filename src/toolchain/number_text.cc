@@ -1,26 +1,21 @@
 // Number text conversions. std::from_chars is locale-independent and never throws; where it reports
 // a value out of range it leaves the result untouched, so the saturated value is chosen here from
 // the text itself.
-#include "parser/number_text.h"
+#include "toolchain/number_text.h"
+
+#include "toolchain/characters.h"
 
 #include <charconv>
 #include <cmath>
 #include <limits>
 #include <system_error>
 
-namespace VEXA::Syntax {
+namespace VEXA {
 
-namespace {
-
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-// Whether a decimal text that from_chars found out of range lies above the single-precision range
-// (rather than below it). The decimal order of the significand (number of digits before the point
-// once leading zeros are dropped, or minus the number of zeros right after the point) plus the
-// exponent tells the two apart: overflow needs an order near +39, underflow one near -45.
-bool aboveRange(std::string_view text) {
+// The decimal order of the significand (number of digits before the point once leading zeros are
+// dropped, or minus the number of zeros right after the point) plus the exponent tells the two
+// apart: overflow needs an order near +39, underflow one near -45.
+bool aboveSingleRange(std::string_view text) {
   size_t i = 0;
   int64_t order = 0;
   bool significant = false;
@@ -53,8 +48,6 @@ bool aboveRange(std::string_view text) {
   return order + exponent > 0;
 }
 
-}  // namespace
-
 float singleFromText(std::string_view text) {
   bool negative = false;
   size_t start = 0;
@@ -70,7 +63,7 @@ float singleFromText(std::string_view text) {
   const auto [end, error] = std::from_chars(magnitude.data(), magnitude.data() + magnitude.size(),
                                             value, std::chars_format::general);
   if (error == std::errc::result_out_of_range) {
-    value = aboveRange(magnitude.substr(0, static_cast<size_t>(end - magnitude.data())))
+    value = aboveSingleRange(magnitude.substr(0, static_cast<size_t>(end - magnitude.data())))
                 ? std::numeric_limits<float>::max()
                 : 0.0f;
   } else if (error != std::errc()) {
@@ -97,4 +90,4 @@ uint32_t unsignedFromDigits(std::string_view digits, int base) {
   return value;
 }
 
-}  // namespace VEXA::Syntax
+}  // namespace VEXA

@@ -1,11 +1,8 @@
-// Keyword table sets and the process-wide registry that hands them out by number.
+// Keyword table sets: the caller's word lists as one map from keyword text to token kind.
 #pragma once
 
 #include "lexer/token.h"
 
-#include <cstdint>
-#include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -27,22 +24,5 @@ struct KeywordTable {
 
 // The kind of a word, or Identifier when it is no keyword.
 Lexer::TokenKind lookupKeyword(const KeywordTable& table, std::string_view word);
-
-// One per process. Worker threads each load the module, so access is serialised with a mutex.
-class KeywordRegistry {
- public:
-  static KeywordRegistry& instance();
-
-  int32_t add(std::shared_ptr<const KeywordTable> table);
-  void remove(int32_t reference);
-  std::shared_ptr<const KeywordTable> find(int32_t reference) const;
-
- private:
-  KeywordRegistry() = default;
-
-  mutable std::mutex mutex_;
-  int32_t nextReference_ = 0;
-  std::unordered_map<int32_t, std::shared_ptr<const KeywordTable>> tables_;
-};
 
 }  // namespace VEXA

@@ -1,12 +1,13 @@
-// Conversions of number texts to the values that value nodes carry. The lexer keeps numbers as
-// text, so every conversion happens here, and none of them may fail: an out-of-range or malformed
+// Conversions of number texts to the values that value nodes carry (and that the lexer consults to
+// tell integral numbers from real ones). The lexer keeps numbers as text, so every conversion
+// happens here, and none of them may fail: an out-of-range or malformed
 // text still yields a well-defined value.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
 
-namespace VEXA::Syntax {
+namespace VEXA {
 
 // A decimal number text (optional sign, digits, optional "." and fraction, optional exponent) as
 // the nearest single-precision value. The result is always finite:
@@ -15,6 +16,10 @@ namespace VEXA::Syntax {
 //  - a text without a leading number ("." alone, "-.") gives 0.
 // Conversion stops at the first byte that does not continue the number, as C's strtof does.
 float singleFromText(std::string_view text);
+
+// Whether an unsigned decimal text that is out of the single-precision range lies above it rather
+// than below it (where it would round to zero).
+bool aboveSingleRange(std::string_view text);
 
 // Truncates towards zero. Values beyond the signed 64-bit range saturate to its ends; NaN gives 0.
 int64_t truncateToInt64(float value);
@@ -29,4 +34,4 @@ constexpr std::string_view literalDigits(std::string_view text) {
   return text;
 }
 
-}  // namespace VEXA::Syntax
+}  // namespace VEXA

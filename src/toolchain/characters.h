@@ -1,12 +1,12 @@
-// Byte classes of the lexer. They are those of the C locale, ASCII only, whatever locale the host
-// process runs in: a byte of 128 or above belongs to no class. -1 (the end of the input) belongs
-// to none either.
+// Byte classes and letter-case folding. They are those of the C locale, ASCII only, whatever locale
+// the host process runs in: a byte of 128 or above belongs to no class. -1 (the end of the input)
+// belongs to none either.
 #pragma once
 
 #include <cstddef>
 #include <string_view>
 
-namespace VEXA::Lexer {
+namespace VEXA {
 
 constexpr bool isDigit(int c) {
   return c >= '0' && c <= '9';
@@ -35,8 +35,21 @@ constexpr bool exceedsSignificant(std::string_view digits, size_t limit) {
   const size_t first = digits.find_first_not_of('0');
   return first != std::string_view::npos && digits.size() - first > limit;
 }
+// ASCII letter-case folding; every other byte, including those of 0x80 and above, is left as it
+// is. Written out rather than taken from the C library, whose functions must not be given a
+// negative char and would follow the host's locale.
+constexpr char upper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+constexpr char lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 constexpr int toLower(int c) {
   return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c;
 }
+// How many continuation bytes a UTF-8 sequence that starts with `lead` (0x80 or above) announces.
+constexpr int utf8Continuations(int lead) {
+  return lead <= 0xDF ? 1 : lead <= 0xEF ? 2 : 3;
+}
 
-}  // namespace VEXA::Lexer
+}  // namespace VEXA
