@@ -1,0 +1,129 @@
+'use strict';
+// Turning a parse result into JavaScript objects: a result of many conversion chunks (nodes are
+// converted 2,048 at a time, each chunk in its own handle scope, with cached handles dropped
+// between chunks) compared node by node with nodes built here, and the conversion in processes
+// where compiling code from strings is forbidden or where globalThis.Function is not the real one.
+const test = require('node:test');
+const assert = require('node:assert/strict');
+const path = require('node:path');
+const { spawnSync } = require('node:child_process');
+const { isDeepStrictEqual } = require('node:util');
+const { run, range, error, warning } = require('./helpers');
+
+const LINES = 5000;
+const CHUNK = 2048;
+
+// The operand kinds in turn, so that every chunk meets each kind and each optional property.
+// Identifiers repeat across chunks: a name interned in one chunk is met again in the next.
+const OPERANDS = [
+  (i) => [`X${i % 37}`, { type: 19, identifier: `X${i % 37}` }],
+  (i) => [`#F${i % 5}`, { type: 19, identifier: `F${i % 5}`, fixed: true }],
+  (i) => [`${i}`, { type: 20, value: i, buffer: `${i}` }],
+  (i) => [`-${i + 1}`, { type: 20, value: -(i + 1), buffer: `-${i + 1}` }],
+  (i) => [`'0${i.toString(16).toUpperCase()}`, { type: 20, value: i, buffer: `'0${i.toString(16).toUpperCase()}` }],
+  (i) => [`#${i % 200}`, { type: 20, value: i % 200, buffer: `${i % 200}`, fixed: true }],
+  (i) => [`${i}.5`, { type: 21, value: i + 0.5, buffer: `${i}.5` }],
+  (i) => [`"s${i}"`, { type: 22, value: `s${i}` }],
+];
+const MNEMONICS = ['MOV', 'NOP', 'JMP', 'mov'];
+// [prefix, precode, extended, column of the precode that draws warning 1604 or null]
+const PRECODES = [
+  ['', 0, false, null],
+  ['NOJ: ', 239, false, null],
+  ['REX: ', 237, true, null],
+  ['IASJ: ', 238, false, null],
+  ['', 0, false, null],
+  ['NOJ: NOJ: ', 239, false, 7],
+];
+
+// Line i of the source and what it must give: a node, or for every 50th line a bad operand that
+// drops the line with error 2005, plus any precode warning.
+function line(i, file) {
+  const diagnostics = [];
+  if (i % 50 === 49) {
+    return { text: '  MOV =x', node: null, diagnostics: [error(2005, range(i, 6, 8))] };
+  }
+  const [prefix, precode, extended, warnAt] = PRECODES[i % PRECODES.length];
+  if (warnAt !== null) diagnostics.push(warning(1604, range(i, warnAt, warnAt + 3)));
+  const name = MNEMONICS[i % MNEMONICS.length];
+  let text = `  ${prefix}${name}`;
+  const at = range(i, text.length - name.length, text.length);
+  const operands = [];
+  for (let j = 0; j < (i >> 2) % 4; j++) {
+    const [operand, props] = OPERANDS[(i * 3 + j) % OPERANDS.length](i);
+    text += j === 0 ? ' ' : ', ';
+    const { type, ...rest } = props;
+    operands.push(node(range(i, text.length, text.length + operand.length), type, rest, file));
+    text += operand;
+  }
+  const props = { ...(extended ? { extended } : {}), name, precode, operands };
+  return { text, node: node(at, 16, props, file), diagnostics };
+}
+
+function node(at, type, props, file) {
+  return { range: at, type, ...(file === '<anonymous>' ? {} : { filePath: file }), ...props };
+}
+
+function generate(file) {
+  const lines = Array.from({ length: LINES }, (_, i) => line(i, file));
+  return {
+    source: lines.map((l) => l.text + '\n').join(''),
+    expected: {
+      optimize: 0,
+      nodes: lines.filter((l) => l.node).map((l) => l.node),
+      diagnostics: lines.flatMap((l) => l.diagnostics),
+    },
+  };
+}
+
+test('a result of several conversion chunks equals the nodes built here, node by node', async () => {
+  for (const file of ['big.vx', '<anonymous>']) {
+    const { source, expected } = generate(file);
+    assert.ok(expected.nodes.length > 2 * CHUNK, 'the source must span at least three chunks');
+    const result = await run(source, { name: file });
+    const length = Math.max(result.nodes.length, expected.nodes.length);
+    for (let i = 0; i < length; i++) {
+      if (!isDeepStrictEqual(result.nodes[i], expected.nodes[i])) {
+        assert.deepStrictEqual(result.nodes[i], expected.nodes[i], `${file}: node ${i} of ${length}`);
+      }
+    }
+    assert.deepStrictEqual(result, expected, file);
+    // Equal values; equal text holds only if the properties also come in the same order.
+    assert.equal(JSON.stringify(result), JSON.stringify(expected), `${file}: property order`);
+  }
+});
+
+// A source whose result holds every node shape and a diagnostic with arguments, over many chunks.
+const SOURCE = ';<main> tag\n;<=x>  NOP 1\n$\n' + generate('t.vx').source;
+const FIXTURE = path.join(__dirname, 'fixtures', 'conversion.js');
+
+function child(flags, args) {
+  const out = spawnSync(process.execPath, [...flags, FIXTURE, ...args], {
+    input: SOURCE,
+    encoding: 'utf8',
+    timeout: 60000,
+    maxBuffer: 256 * 1024 * 1024,
+    // A child killed by an uncaught exception leaves the engine's heap unfreed, which says nothing
+    // about the addon; this process parses the same source with leak checks on.
+    env: { ...process.env, ASAN_OPTIONS: `${process.env.ASAN_OPTIONS ?? ''}:detect_leaks=0` },
+  });
+  assert.equal(out.error, undefined, `child failed to run or timed out: ${out.error}`);
+  assert.equal(out.signal, null, out.stderr);
+  assert.equal(out.status, 0, out.stderr);
+  return JSON.parse(out.stdout);
+}
+
+test('without code generation from strings the result is the same',
+  { todo: 'conversion compiles through Function' }, async () => {
+    const expected = JSON.stringify(await run(SOURCE));
+    const { result } = child(['--disallow-code-generation-from-strings'], []);
+    assert.equal(JSON.stringify(result), expected);
+  });
+
+test('a replaced globalThis.Function is never called and changes nothing',
+  { todo: 'conversion compiles through Function' }, async () => {
+    const expected = JSON.stringify(await run(SOURCE));
+    const { result, calls } = child([], ['spy']);
+    assert.equal(JSON.stringify(result), expected);
+    assert.equal(calls, 0, 'the conversion called globalThis.Function');
+  });
