@@ -1,16 +1,26 @@
 // libFuzzer target: lexes and parses arbitrary bytes under every rule combination. The first input
 // byte selects the rules and is not part of the source: bit 0 strict rules, bit 1 block tags, bits
 // 2-3 the diagnostic limit, bit 4 a strict keyword table. The rest is the source text.
+//
+// Besides what the sanitizers catch, it checks what must hold for every input: every node's and
+// diagnostic's range is ordered and lies inside the source, and parsing the same bytes again gives
+// the same nodes and diagnostics (written out through a plain-text writer and compared).
 #include "lexer/keyword_table.h"
 #include "parser/program.h"
+#include "syntax/writer.h"
 #include "toolchain/context.h"
 #include "toolchain/rules.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace {
 
@@ -31,19 +41,104 @@ std::shared_ptr<const VEXA::KeywordTable> Table(bool strict) {
   return table;
 }
 
-}  // namespace
+[[noreturn]] void fail(const char* what) {
+  std::fprintf(stderr, "invariant broken: %s\n", what);
+  std::abort();
+}
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size == 0) return 0;
-  const uint8_t selector = data[0];
+// Writes a result as text and checks every range against the source's extent: no line past the
+// last, no character past the end of its line (bytes bound characters from above; one more for
+// the end-of-input token).
+class CheckingWriter final : public VEXA::Syntax::Writer {
+ public:
+  explicit CheckingWriter(std::string_view source) {
+    size_t start = 0;
+    for (size_t i = 0; i <= source.size(); ++i) {
+      if (i == source.size() || source[i] == '\n') {
+        lineBytes_.push_back(i - start);
+        start = i + 1;
+      }
+    }
+  }
+
+  std::string out;
+
+  Writer& range(const char* name, const VEXA::Toolchain::Range& value) override {
+    const auto& [start, end] = value;
+    if (start.line > end.line || (start.line == end.line && start.character > end.character)) {
+      fail("a range ends before it starts");
+    }
+    if (end.line >= lineBytes_.size()) fail("a range lies past the last line");
+    if (start.character > lineBytes_[start.line] + 1 || end.character > lineBytes_[end.line] + 1) {
+      fail("a range lies past the end of its line");
+    }
+    return put(name, std::to_string(start.line) + ":" + std::to_string(start.character) + "-" +
+                         std::to_string(end.line) + ":" + std::to_string(end.character));
+  }
+  Writer& integer(const char* name, int64_t value) override {
+    return put(name, std::to_string(value));
+  }
+  Writer& number(const char* name, double value) override {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.17g", value);
+    return put(name, buffer);
+  }
+  Writer& text(const char* name, std::string_view value) override {
+    return put(name, std::string(value));
+  }
+  Writer& boolean(const char* name, bool value) override { return put(name, value ? "1" : "0"); }
+  Writer& texts(const char* name, const std::vector<std::string>& values) override {
+    put(name, "[");
+    for (const auto& value : values) out.append(value).push_back(',');
+    out.push_back(']');
+    return *this;
+  }
+  Writer& node(const char* name, const VEXA::Syntax::Node& value) override {
+    put(name, "{");
+    value.describe(*this);
+    out.push_back('}');
+    return *this;
+  }
+  Writer& nodes(const char* name, const VEXA::Syntax::NodeList& values) override {
+    put(name, "[");
+    for (const auto& value : values) node("", *value);
+    out.push_back(']');
+    return *this;
+  }
+
+ private:
+  Writer& put(const char* name, const std::string& value) {
+    out.append(name).push_back('=');
+    out.append(value).push_back(';');
+    return *this;
+  }
+
+  std::vector<size_t> lineBytes_;
+};
+
+std::string Parse(const std::string& bytes, uint8_t selector) {
   auto rules = std::make_shared<VEXA::Toolchain::Rules>();
   rules->strict = selector & 1;
   rules->parseBlocks = (selector >> 1) & 1;
   rules->diagnosticLimit = (selector >> 2) & 3;
   auto context = std::make_shared<VEXA::Toolchain::Context>("fuzz.vx", rules);
   context->setKeywords(Table((selector >> 4) & 1));
-  std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-  auto source = std::make_shared<std::istringstream>(std::move(bytes));
-  VEXA::Program program = VEXA::parseProgram(std::move(source), std::move(context));
+  VEXA::Program program =
+      VEXA::parseProgram(std::make_shared<std::istringstream>(bytes), std::move(context));
+  // The source ends at its first NUL byte: nothing after it is ever read.
+  CheckingWriter writer(std::string_view(bytes).substr(0, bytes.find('\0')));
+  for (const auto& node : program.nodes) writer.node("", *node);
+  for (const auto& diagnostic : program.context->diagnostics().entries()) {
+    VEXA::Syntax::describe(diagnostic, writer);
+  }
+  return std::move(writer.out);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (size == 0) return 0;
+  const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+  if (Parse(bytes, data[0]) != Parse(bytes, data[0])) fail("a second parse gave another result");
   return 0;
 }

@@ -139,6 +139,10 @@ test('strings: 1302 and the line they may span', () =>
     ['"a""\nb" $', [noStatement(0, 0, 1, 2), unexpected('$', 1, 3, 4)]],
     // A quote that ends its line opens a string that must close at the end of the next line.
     ['"\nabc', [error(1302, range(0, 0, 1, 3), ['string literal'])]],
+    // Reading on past the end of the input several times counts the end only once: the range
+    // reaches one character past the last byte, never further.
+    ['"""', [error(1302, range(0, 0, 4), ['string literal'])]],
+    ['"a""', [error(1302, range(0, 0, 5), ['string literal'])]],
   ]));
 
 test('register literals: 1302 and 1308', () =>

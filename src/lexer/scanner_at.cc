@@ -8,8 +8,6 @@
 
 namespace VEXA::Lexer::Scanner {
 
-namespace {}  // namespace
-
 bool At::accept(Reader&, int c) const {
   return c == '@';
 }

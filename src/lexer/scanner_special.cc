@@ -10,8 +10,6 @@
 
 namespace VEXA::Lexer::Scanner {
 
-namespace {}  // namespace
-
 bool Special::accept(Reader& reader, int c) const {
   if (c != '+' && c != '-') return false;
   const int next = reader.peek();

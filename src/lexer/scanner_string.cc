@@ -10,8 +10,6 @@
 
 namespace VEXA::Lexer::Scanner {
 
-namespace {}  // namespace
-
 bool String::accept(Reader&, int c) const {
   return c == '"';
 }

@@ -17,6 +17,7 @@ Stream::Stream(std::shared_ptr<std::istream> source)
 void Stream::rewind() {
   lexeme.clear();
   pending = 0;
+  endCounted_ = false;
   position = Toolchain::Position();
   if (buffer_ == nullptr) return;
   // The buffer is read directly, so the stream's own state flags are untouched; only our end

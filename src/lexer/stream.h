@@ -54,6 +54,7 @@ class Stream {
   // Read directly, byte by byte: the stream's own get/peek cost a sentry per call.
   std::streambuf* buffer_;
   bool eof_ = false;
+  bool endCounted_ = false;
 };
 
 inline int Stream::peek() {
@@ -103,7 +104,12 @@ inline void Stream::count(int c) {
     }
     pending = 0;
   }
-  // The end of the input counts as one character too, which gives the end token its width.
+  // The end of the input counts as one character too, which gives the end token its width; but
+  // only once, however often a scanner reads past the end, so that no range reaches further.
+  if (c < 0) {
+    if (endCounted_) return;
+    endCounted_ = true;
+  }
   ++position.character;
   if (c < 0x80) {
     if (c == '\n') {
