@@ -48,7 +48,12 @@ const INSTRUCTIONS = [
   'TST', 'LIM', 'SCALE', 'MOVB', 'MOVW', 'BLKMOV', 'CLR', 'NEG', 'ABS', 'SQRT',
 ];
 const PRECODES = ['NOJ', 'REX', 'IASJ'];
-const DIRECTIVES = ['EQU', 'BEQU', 'WEQU', 'DEFSEM', 'DEFBLOCK', 'NV0', 'NV0B', 'NV0W', 'NVEM0'];
+const DIRECTIVES = [
+  'EQU', 'BEQU', 'WEQU', 'DEFSEM', 'DEFBLOCK', 'NV0', 'NV0B', 'NV0W', 'NVEM0',
+  // The EQU family's members besides "EQU": input, second input, output, analog input and output,
+  // real, symbol, memory.
+  'IEQU', 'SEQU', 'OEQU', 'AIEQU', 'AOEQU', 'FEQU', '#EQU', 'MEQU',
+];
 const COMMANDS = ['#HMI', '#LOG', '#TRACE'];
 
 // Operand material. None of these words is a precode, directive or command keyword: such a word
@@ -158,10 +163,16 @@ const kinds = {
     return rng.pick(['', '', '', '    ', '\t']);
   },
 
-  /** A label alone in column 0: "LOOP1:". */
+  /**
+   * A label in column 0, alone ("LOOP1:") or in front of an instruction ("NEXT2: MOV R1, 5").
+   * Now and then the colon is left out, which the parser warns about.
+   */
   label(rng, state) {
     state.labels += 1;
-    return `${rng.pick(LABEL_WORDS)}${state.labels}:`;
+    const label = `${rng.pick(LABEL_WORDS)}${state.labels}${rng.chance(0.05) ? '' : ':'}`;
+    if (rng.chance(0.4)) return label + trailingComment(rng);
+    return label + rng.pick([' ', ' ', '\t', '  ']) + precodes(rng) + mnemonic(rng) +
+      operandList(rng) + trailingComment(rng);
   },
 
   /**
@@ -188,10 +199,56 @@ const DEFAULT_WEIGHTS = {
   comment: 9,
   blank: 8,
   error: 1,
-  // Label lines turn on once the native parser builds label nodes: until then a line that starts
-  // with a label gives error 1001 and no node there, and the node lists could not be compared.
-  label: 0,
+  // About one line in five carries a label.
+  label: 22,
 };
+
+// Line kinds that the peer parser does not know: `generate` leaves them out when asked for the
+// peer's subset of the language (option `peerSubset`).
+const OUTSIDE_PEER = new Set();
+
+// EQU directive lines: a label bound to a constant, an I/O point, a real, a symbol or a memory
+// area. The label is required; the colon after it is optional on a directive line.
+{
+  const MEMBERS = [
+    ['EQU', 10], ['IEQU', 4], ['OEQU', 4], ['SEQU', 1], ['AIEQU', 1], ['AOEQU', 1],
+    ['FEQU', 2], ['#EQU', 2], ['MEQU', 3],
+  ];
+  const MEMBER_TOTAL = MEMBERS.reduce((sum, [, weight]) => sum + weight, 0);
+  const EQU_LABELS = ['MAX_SPEED', 'TIMEOUT', 'IN_START', 'OUT_LAMP', 'AI_TEMP', 'AO_VALVE', 'GAIN',
+    'MSG', 'BUFFER', 'COUNT', 'Limit', 'k_p'];
+
+  const integerOperand = (rng) => rng.pick([
+    () => String(rng.int(0, 9999)),
+    () => String(-rng.int(1, 500)),
+    () => `'${hexDigits(rng)}`,
+    () => `%${rng.int(0, 0xff).toString(2)}`,
+    () => `#${rng.int(0, 255)}`,
+    () => rng.pick(NAMES),
+  ])();
+  const realOperand = (rng) => rng.chance(0.8) ?
+    `${rng.int(-500, 500)}.${rng.pick(['5', '25', '75', '125', '333', '01'])}` : integerOperand(rng);
+
+  kinds.equ = function equ(rng, state) {
+    state.labels += 1;
+    const label = `${rng.pick(EQU_LABELS)}${state.labels}` + (rng.chance(0.5) ? ':' : '');
+    let member = rng.weighted(MEMBERS, MEMBER_TOTAL);
+    if (rng.chance(0.03)) member = member.toLowerCase();
+    let value;
+    switch (member.toUpperCase()) {
+      case 'FEQU': value = realOperand(rng); break;
+      case '#EQU': value = rng.chance(0.5) ? quote(rng.pick(TEXTS)) : operand(rng); break;
+      case 'MEQU':
+        value = integerOperand(rng) + (rng.chance(0.6) ? `, ${rng.int(1, 256)}` : '');
+        break;
+      default: value = integerOperand(rng); break;
+    }
+    return `${label}${rng.pick([' ', '\t', '  '])}${member} ${value}${trailingComment(rng)}`;
+  };
+  DEFAULT_WEIGHTS.equ = 5;
+  OUTSIDE_PEER.add('equ');
+}
+
 
 const KEYWORDS = {
   instructions: INSTRUCTIONS,
@@ -202,18 +259,20 @@ const KEYWORDS = {
 
 /**
  * Generates source text of exactly `bytes` bytes of UTF-8.
- * @param {{seed?: number, bytes: number, weights?: Object<string, number>, eol?: string}} options
- *   weights: per line kind, merged over DEFAULT_WEIGHTS; eol: the line ending ("\n" or "\r\n").
+ * @param {{seed?: number, bytes: number, weights?: Object<string, number>, eol?: string,
+ *   peerSubset?: boolean}} options
+ *   weights: per line kind, merged over DEFAULT_WEIGHTS; eol: the line ending ("\n" or "\r\n");
+ *   peerSubset: only the line kinds that the peer parser knows.
  * @returns {{source: string, keywords: {instructions: string[], precodes: string[],
  *   directives: string[], commands: string[]}}}
  */
-function generate({ seed = 1, bytes, weights = {}, eol = '\n' } = {}) {
+function generate({ seed = 1, bytes, weights = {}, eol = '\n', peerSubset = false } = {}) {
   if (!Number.isInteger(bytes) || bytes < 0) throw new RangeError('bytes must be a whole number');
   const merged = { ...DEFAULT_WEIGHTS, ...weights };
   const entries = [];
   let total = 0;
   for (const [kind, weight] of Object.entries(merged)) {
-    if (!(weight > 0)) continue;
+    if (!(weight > 0) || (peerSubset && OUTSIDE_PEER.has(kind))) continue;
     if (typeof kinds[kind] !== 'function') throw new Error(`no generator for line kind "${kind}"`);
     entries.push([kinds[kind], weight]);
     total += weight;

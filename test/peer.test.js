@@ -27,7 +27,7 @@ const ROWS = [
 
 // Node kinds every row's input must reach, or equal lists would prove little.
 const REQUIRED = [
-  'type 16', 'operand 19', 'operand 20', 'operand 21', 'operand 22', 'fixed 19', 'fixed 20',
+  'type 1', 'type 16', 'operand 19', 'operand 20', 'operand 21', 'operand 22', 'fixed 19', 'fixed 20',
   'precode 237', 'precode 238', 'precode 239', 'extended',
 ];
 
@@ -56,13 +56,15 @@ test('the peer parser builds the same nodes as the addon', async (t) => {
     const label = `seed ${row.seed}, ${row.bytes} bytes, eol ${JSON.stringify(row.eol)}, ` +
       `strict tables ${row.tables}, strict rules ${row.rules}, name ${JSON.stringify(row.name)}`;
     await t.test(label, async () => {
-      const { source, keywords } = generate({ seed: row.seed, bytes: row.bytes, eol: row.eol });
+      const { source, keywords } =
+        generate({ seed: row.seed, bytes: row.bytes, eol: row.eol, peerSubset: true });
       const rules = { ...RULES, 'core.strict': row.rules };
       const table = addon.keywords(keywords, row.tables);
       const result = await addon.parse(row.name, Buffer.from(source), table.reference, rules);
       table.dispose();
       const expected = result.nodes;
-      const actual = peer.parse(row.name, source, peer.keywords(keywords, row.tables), rules).nodes;
+      const peerResult = peer.parse(row.name, source, peer.keywords(keywords, row.tables), rules);
+      const actual = peerResult.nodes;
 
       const seen = coverage(expected);
       for (const kind of REQUIRED) assert.ok(seen.has(kind), `the input yields no ${kind}`);
@@ -78,6 +80,12 @@ test('the peer parser builds the same nodes as the addon', async (t) => {
       }
       // Equal values; the JSON text also has to agree, which holds only with the same key order.
       assert.equal(JSON.stringify(actual), JSON.stringify(expected), 'property order differs');
+
+      // A label without its colon is warned about by both, at the label.
+      const colonless = (diagnostics) => diagnostics.filter((d) => d.code === 'VEXA1501');
+      const warned = colonless(result.diagnostics);
+      assert.ok(warned.length > 0, 'the input has no label without a colon');
+      assert.deepStrictEqual(colonless(peerResult.diagnostics), warned);
     });
   }
 });

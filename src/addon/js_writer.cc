@@ -302,8 +302,9 @@ napi_value JsWriter::string(std::string_view text) {
     uint32_t hash = 2166136261u;
     for (const char c : text) hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
     slot = &interned_[hash & (kInternSlots - 1)];
+    // An empty view may have no data pointer at all, which memcmp and memcpy must not be given.
     if (slot->value != nullptr && slot->size == text.size() &&
-        std::memcmp(slot->bytes, text.data(), text.size()) == 0) {
+        (text.empty() || std::memcmp(slot->bytes, text.data(), text.size()) == 0)) {
       return slot->value;
     }
   } else if (lastLong_ != nullptr && text.data() == lastLongData_ && text.size() == lastLongSize_) {
@@ -319,7 +320,7 @@ napi_value JsWriter::string(std::string_view text) {
   if (status != napi_ok) return fail();
   if (slot != nullptr) {
     slot->size = static_cast<uint8_t>(text.size());
-    std::memcpy(slot->bytes, text.data(), text.size());
+    if (!text.empty()) std::memcpy(slot->bytes, text.data(), text.size());
     slot->value = value;
   } else {
     lastLongData_ = text.data();

@@ -15,6 +15,9 @@ class Address final : public Label {
   // Base properties, "address" (always -1: the front end assigns no addresses), then "label" and
   // "refc".
   void describe(Syntax::Writer& out) const override;
+
+  // The dispatch from a directive keyword to the parse of its family (directive/delegate.h).
+  class Delegate;
 };
 
 }  // namespace VEXA::Directive
