@@ -4,12 +4,13 @@
 // and how the caller's word lists classify the first word of a line.
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const { run, range, error } = require('./helpers');
+const { run, range, error, warning } = require('./helpers');
 
 const FILE = 't.vx';
 const tag = (at, text) => ({ range: at, type: 14, filePath: FILE, tag: text });
 const instruction = (at, name, operands = [], precode = 0) =>
   ({ range: at, type: 16, filePath: FILE, name, precode, operands });
+const address = (at, label) => ({ range: at, type: 1, filePath: FILE, address: -1, label, refc: 0 });
 const integer = (at, value) =>
   ({ range: at, type: 20, filePath: FILE, value, buffer: String(value) });
 
@@ -27,8 +28,9 @@ test('block tags stand as statements; inline tags share their line', async () =>
     // An inline tag followed by an instruction: two nodes, no end-of-line check for the tag.
     [';<=main>  NOP 1\n', [tag(range(0, 0, 8), '=main'),
       instruction(range(0, 10, 13), 'NOP', [integer(range(0, 14, 15), 1)])], []],
-    // Right after an inline tag is a label column: the keyword there is no keyword.
-    [';<=main>NOP\n', [tag(range(0, 0, 8), '=main')], [error(1001, range(0, 8, 11))]],
+    // Right after an inline tag is a label column: the keyword there is no keyword but a label.
+    [';<=main>NOP\n', [tag(range(0, 0, 8), '=main'), address(range(0, 8, 11), 'NOP')],
+      [warning(1501, range(0, 8, 11))]],
     // Two tags in a row, then a statement on the next line.
     [';<a>\n;<b>\n  NOP\n', [tag(range(0, 0, 4), 'a'), tag(range(1, 0, 4), 'b'),
       instruction(range(2, 2, 5), 'NOP')], []],
@@ -44,7 +46,9 @@ test('lines no statement takes give 1001 once, then the next line parses', async
   const cases = [
     [', NOP 1\n  NOP\n', [instruction(range(1, 2, 5), 'NOP')], [error(1001, range(0, 0, 1))]],
     ['"text" 5\n', [], [error(1001, range(0, 0, 6))]],
-    ['X #FOO\n', [], [error(1001, range(0, 0, 1))]],
+    // A word in the label column is a label; what follows it is no statement of its own.
+    ['X #FOO\n', [address(range(0, 0, 1), 'X')],
+      [warning(1501, range(0, 0, 1)), error(1203, range(0, 2, 6))]],
     // The last line needs no line feed.
     ['  NOP\n  NOP', [instruction(range(0, 2, 5), 'NOP'), instruction(range(1, 2, 5), 'NOP')], []],
     ['', [], []],
