@@ -48,7 +48,9 @@ const INSTRUCTIONS = [
   'TST', 'LIM', 'SCALE', 'MOVB', 'MOVW', 'BLKMOV', 'CLR', 'NEG', 'ABS', 'SQRT',
 ];
 const PRECODES = ['NOJ', 'REX', 'IASJ'];
-const DIRECTIVES = ['EQU', 'BEQU', 'WEQU', 'DEFSEM', 'DEFBLOCK', 'NV0', 'NV0B', 'NV0W', 'NVEM0'];
+const DIRECTIVES = ['EQU', 'BEQU', 'WEQU', 'DEFSEM', 'DEFBLOCK', 'NV0', 'NV0B', 'NV0W', 'NVEM0',
+  'DEFWORD', 'DEFADDR', 'DEFTIME24', 'DEFLONG', 'DEFFLOAT', 'NV0TEXT', 'NV0BYTE', 'NV0FNUM', 'NV0PTR',
+  'NV0SPACE'];
 const COMMANDS = ['#HMI', '#LOG', '#TRACE'];
 
 // Operand material. None of these words is a precode, directive or command keyword: such a word
@@ -193,6 +195,61 @@ const DEFAULT_WEIGHTS = {
   label: 0,
 };
 
+// DEF and NV0 directive lines: memory areas and data items, with a label in front of about half
+// of them (with or without its colon) and an indented keyword otherwise. They are drawn only with
+// the option `dataDirectives`, so that inputs generated without it stay within what the peer
+// parser reads.
+const DATA_LABELS = ['BUF', 'AREA', 'SEM', 'TBL', 'MSG', 'PAR', 'CFG', 'Recipe', 'tmp'];
+const DEF_WIDTHS = ['DEFWORD', 'DEFADDR', 'DEFTIME24', 'DEFLONG', 'DEFFLOAT'];
+const DATA_DIRECTIVE_WEIGHTS = { def: 3, nv0: 4 };
+
+/** "BUF3: ", "BUF3 " or an indent: where a data line's keyword starts. */
+function dataHead(rng, state) {
+  if (!rng.chance(0.5)) return rng.pick(INDENTS);
+  state.labels += 1;
+  return `${rng.pick(DATA_LABELS)}${state.labels}${rng.chance(0.85) ? ':' : ''} `;
+}
+
+/** A unit count: mostly small decimals, sometimes hexadecimal or a named constant. */
+function count(rng) {
+  const r = rng.next();
+  if (r < 0.7) return String(rng.int(1, 256));
+  if (r < 0.85) return `'${rng.int(1, 0xfff).toString(16).toUpperCase()}`;
+  return rng.pick(NAMES);
+}
+
+/** "AREA4: DEFLONG 16", "    DEFSEM", "    DEFBLOCK '40" */
+kinds.def = function def(rng, state) {
+  const head = dataHead(rng, state);
+  const r = rng.next();
+  let line;
+  if (r < 0.2) line = 'DEFSEM' + (rng.chance(0.5) ? ` ${count(rng)}` : '');
+  else if (r < 0.35) line = `DEFBLOCK ${count(rng)}`;
+  else line = rng.pick(DEF_WIDTHS) + (rng.chance(0.8) ? ` ${count(rng)}` : '');
+  return head + line + trailingComment(rng);
+};
+
+/** "MSG2: NV0TEXT \"ready\", 0", "    NV0BYTE 1, 'FF, %101", "TBL7 NV0PTR Motor.Run" */
+kinds.nv0 = function nv0(rng, state) {
+  const head = dataHead(rng, state);
+  const r = rng.next();
+  let line;
+  if (r < 0.4) {
+    const values = [];
+    for (let i = rng.int(1, 8); i > 0; i--) values.push(operand(rng));
+    line = `NV0BYTE ${values.join(rng.pick(SEPARATORS))}`;
+  } else if (r < 0.55) {
+    line = `NV0TEXT ${quote(rng.pick(TEXTS))}${rng.chance(0.5) ? ', 0' : ''}`;
+  } else if (r < 0.7) {
+    line = `NV0FNUM ${rng.chance(0.7) ? `${rng.int(-999, 999)}.${rng.int(0, 99)}` : rng.pick(NAMES)}`;
+  } else if (r < 0.85) {
+    line = `NV0PTR ${rng.pick(NAMES)}`;
+  } else {
+    line = `NV0SPACE ${count(rng)}`;
+  }
+  return head + line + trailingComment(rng);
+};
+
 const KEYWORDS = {
   instructions: INSTRUCTIONS,
   precodes: PRECODES,
@@ -202,14 +259,16 @@ const KEYWORDS = {
 
 /**
  * Generates source text of exactly `bytes` bytes of UTF-8.
- * @param {{seed?: number, bytes: number, weights?: Object<string, number>, eol?: string}} options
- *   weights: per line kind, merged over DEFAULT_WEIGHTS; eol: the line ending ("\n" or "\r\n").
+ * @param {{seed?: number, bytes: number, weights?: Object<string, number>, eol?: string,
+ *   dataDirectives?: boolean}} options
+ *   weights: per line kind, merged over DEFAULT_WEIGHTS; eol: the line ending ("\n" or "\r\n");
+ *   dataDirectives: also draw DEF and NV0 directive lines, at DATA_DIRECTIVE_WEIGHTS.
  * @returns {{source: string, keywords: {instructions: string[], precodes: string[],
  *   directives: string[], commands: string[]}}}
  */
-function generate({ seed = 1, bytes, weights = {}, eol = '\n' } = {}) {
+function generate({ seed = 1, bytes, weights = {}, eol = '\n', dataDirectives = false } = {}) {
   if (!Number.isInteger(bytes) || bytes < 0) throw new RangeError('bytes must be a whole number');
-  const merged = { ...DEFAULT_WEIGHTS, ...weights };
+  const merged = { ...DEFAULT_WEIGHTS, ...(dataDirectives ? DATA_DIRECTIVE_WEIGHTS : {}), ...weights };
   const entries = [];
   let total = 0;
   for (const [kind, weight] of Object.entries(merged)) {
@@ -254,4 +313,4 @@ function cloneKeywords() {
   };
 }
 
-module.exports = { generate, kinds, DEFAULT_WEIGHTS, KEYWORDS, mulberry32 };
+module.exports = { generate, kinds, DEFAULT_WEIGHTS, DATA_DIRECTIVE_WEIGHTS, KEYWORDS, mulberry32 };
