@@ -297,6 +297,9 @@ napi_value JsWriter::rangeObject(const napi_value* numbers) {
 }
 
 napi_value JsWriter::string(std::string_view text) {
+  // An empty view may have no data at all (the path of a made-up token), and memcmp and memcpy
+  // must not be given a null pointer even for zero bytes.
+  if (text.data() == nullptr) text = std::string_view("", 0);
   Interned* slot = nullptr;
   if (text.size() <= kInternLongest) {
     uint32_t hash = 2166136261u;
