@@ -53,6 +53,9 @@ const DIRECTIVES = [
   // The EQU family's members besides "EQU": input, second input, output, analog input and output,
   // real, symbol, memory.
   'IEQU', 'SEQU', 'OEQU', 'AIEQU', 'AOEQU', 'FEQU', '#EQU', 'MEQU',
+  // The DEF widths and the NV0 members.
+  'DEFWORD', 'DEFADDR', 'DEFTIME24', 'DEFLONG', 'DEFFLOAT', 'NV0TEXT', 'NV0BYTE', 'NV0FNUM', 'NV0PTR',
+  'NV0SPACE',
 ];
 const COMMANDS = ['#HMI', '#LOG', '#TRACE'];
 
@@ -249,6 +252,62 @@ const OUTSIDE_PEER = new Set();
   OUTSIDE_PEER.add('equ');
 }
 
+
+// DEF and NV0 directive lines: memory areas and data items, with a label in front of about half
+// of them (with or without its colon) and an indented keyword otherwise.
+const DATA_LABELS = ['BUF', 'AREA', 'SEM', 'TBL', 'MSG', 'PAR', 'CFG', 'Recipe', 'tmp'];
+const DEF_WIDTHS = ['DEFWORD', 'DEFADDR', 'DEFTIME24', 'DEFLONG', 'DEFFLOAT'];
+
+/** "BUF3: ", "BUF3 " or an indent: where a data line's keyword starts. */
+function dataHead(rng, state) {
+  if (!rng.chance(0.5)) return rng.pick(INDENTS);
+  state.labels += 1;
+  return `${rng.pick(DATA_LABELS)}${state.labels}${rng.chance(0.85) ? ':' : ''} `;
+}
+
+/** A unit count: mostly small decimals, sometimes hexadecimal or a named constant. */
+function count(rng) {
+  const r = rng.next();
+  if (r < 0.7) return String(rng.int(1, 256));
+  if (r < 0.85) return `'${rng.int(1, 0xfff).toString(16).toUpperCase()}`;
+  return rng.pick(NAMES);
+}
+
+/** "AREA4: DEFLONG 16", "    DEFSEM", "    DEFBLOCK '40" */
+kinds.def = function def(rng, state) {
+  const head = dataHead(rng, state);
+  const r = rng.next();
+  let line;
+  if (r < 0.2) line = 'DEFSEM' + (rng.chance(0.5) ? ` ${count(rng)}` : '');
+  else if (r < 0.35) line = `DEFBLOCK ${count(rng)}`;
+  else line = rng.pick(DEF_WIDTHS) + (rng.chance(0.8) ? ` ${count(rng)}` : '');
+  return head + line + trailingComment(rng);
+};
+
+/** "MSG2: NV0TEXT \"ready\", 0", "    NV0BYTE 1, 'FF, %101", "TBL7 NV0PTR Motor.Run" */
+kinds.nv0 = function nv0(rng, state) {
+  const head = dataHead(rng, state);
+  const r = rng.next();
+  let line;
+  if (r < 0.4) {
+    const values = [];
+    for (let i = rng.int(1, 8); i > 0; i--) values.push(operand(rng));
+    line = `NV0BYTE ${values.join(rng.pick(SEPARATORS))}`;
+  } else if (r < 0.55) {
+    line = `NV0TEXT ${quote(rng.pick(TEXTS))}${rng.chance(0.5) ? ', 0' : ''}`;
+  } else if (r < 0.7) {
+    line = `NV0FNUM ${rng.chance(0.7) ? `${rng.int(-999, 999)}.${rng.int(0, 99)}` : rng.pick(NAMES)}`;
+  } else if (r < 0.85) {
+    line = `NV0PTR ${rng.pick(NAMES)}`;
+  } else {
+    line = `NV0SPACE ${count(rng)}`;
+  }
+  return head + line + trailingComment(rng);
+};
+DEFAULT_WEIGHTS.def = 3;
+DEFAULT_WEIGHTS.nv0 = 4;
+OUTSIDE_PEER.add('def');
+OUTSIDE_PEER.add('nv0');
 
 const KEYWORDS = {
   instructions: INSTRUCTIONS,

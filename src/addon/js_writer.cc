@@ -297,14 +297,16 @@ napi_value JsWriter::rangeObject(const napi_value* numbers) {
 }
 
 napi_value JsWriter::string(std::string_view text) {
+  // An empty view may have no data at all (the path of a made-up token), and memcmp and memcpy
+  // must not be given a null pointer even for zero bytes.
+  if (text.data() == nullptr) text = std::string_view("", 0);
   Interned* slot = nullptr;
   if (text.size() <= kInternLongest) {
     uint32_t hash = 2166136261u;
     for (const char c : text) hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
     slot = &interned_[hash & (kInternSlots - 1)];
-    // An empty view may have no data pointer at all, which memcmp and memcpy must not be given.
     if (slot->value != nullptr && slot->size == text.size() &&
-        (text.empty() || std::memcmp(slot->bytes, text.data(), text.size()) == 0)) {
+        std::memcmp(slot->bytes, text.data(), text.size()) == 0) {
       return slot->value;
     }
   } else if (lastLong_ != nullptr && text.data() == lastLongData_ && text.size() == lastLongSize_) {
@@ -320,7 +322,7 @@ napi_value JsWriter::string(std::string_view text) {
   if (status != napi_ok) return fail();
   if (slot != nullptr) {
     slot->size = static_cast<uint8_t>(text.size());
-    if (!text.empty()) std::memcpy(slot->bytes, text.data(), text.size());
+    std::memcpy(slot->bytes, text.data(), text.size());
     slot->value = value;
   } else {
     lastLongData_ = text.data();
