@@ -4,18 +4,20 @@
 
 #include "directive/block_tag_parser.h"
 #include "instruction/instruction_parser.h"
+#include "statement/conditional_parser.h"
 
 namespace VEXA {
 
 const StatementList& statementParsers() {
   static const Directive::BlockTagParser blockTags;
   static const InstructionParser instructions;
+  static const Statement::ConditionalParser conditionals;
   static const StatementList list = {
       nullptr,        // labels and directives
       &instructions,  // instructions with their precodes
       nullptr,        // namespace commands
       &blockTags,     // block tags
-      nullptr,        // conditionals
+      &conditionals,  // conditionals
   };
   return list;
 }
