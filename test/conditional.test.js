@@ -85,3 +85,41 @@ test('the skip ends with the #ENDIF line; the next line is parsed and checked as
   assert.equal(depth, LIMIT);
   assert.deepStrictEqual(block.map((node) => node.name), ['NOP']);
 });
+
+test('generated conditionals parse without a diagnostic of their own', async () => {
+  const { generate } = require('../bench/generate.js');
+  const own = new Set(['VEXA1001', 'VEXA1003', 'VEXA1004', 'VEXA1005', 'VEXA1006', 'VEXA1302',
+    'VEXA1606', 'VEXA4103']);
+  const rows = [
+    { seed: 1, eol: '\n', strict: false },
+    { seed: 2, eol: '\r\n', strict: true },
+  ];
+  for (const { seed, eol, strict } of rows) {
+    const bytes = 100 * 1024;
+    const label = `seed ${seed}, strict ${strict}`;
+    // Faulty lines are left out so that any error would come from the conditionals.
+    const { source, keywords } = generate({ seed, bytes, eol, conditionals: true, weights: { error: 0 } });
+    assert.equal(Buffer.byteLength(source), bytes, label);
+    const result = await run(source, { words: keywords, strict, rules: { 'core.strict': strict } });
+    assert.deepStrictEqual(result.diagnostics.filter((d) => own.has(d.code)), [], label);
+
+    // The input has to reach every part of the statement for the check above to mean much.
+    const seen = new Set();
+    const walk = (nodes, depth) => {
+      for (const node of nodes.filter((n) => n.type === 15)) {
+        seen.add(`depth ${depth}`);
+        if (node.clauses.length > 1) seen.add('#ELSEIF');
+        if (node.alternative.length > 0) seen.add('#ELSE');
+        for (const clause of node.clauses) {
+          seen.add(`comparator ${clause.comparator}`);
+          walk(clause.subsequence, depth + 1);
+        }
+        walk(node.alternative, depth + 1);
+      }
+    };
+    walk(result.nodes, 1);
+    for (const part of ['depth 1', 'depth 2', '#ELSEIF', '#ELSE', 'comparator 0', 'comparator 5']) {
+      assert.ok(seen.has(part), `${label}: the input yields no ${part}`);
+    }
+  }
+});
