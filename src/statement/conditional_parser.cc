@@ -8,6 +8,7 @@
 #include "statement/conditional.h"
 #include "toolchain/name_hash.h"
 
+#include <cstdint>
 #include <string_view>
 #include <utility>
 #include <vector>
