@@ -197,6 +197,70 @@ const kinds = {
   },
 };
 
+// ---- Conditionals -------------------------------------------------------------------------------
+// A conditional is one draw that yields several lines: "#IF" with a comparison, a block of
+// instruction lines (now and then a nested conditional), optional "#ELSEIF" clauses and "#ELSE",
+// and "#ENDIF". Keywords and comparators are written in upper case, so the text parses alike
+// under strict and non-strict rules. The peer parser has no conditionals.
+const COMPARATORS = ['EQ', 'NE', 'GT', 'GE', 'LT', 'LE'];
+// A whole conditional stays below the 512 bytes that `generate` keeps in reserve at the end, so
+// the output keeps its exact size.
+const CONDITIONAL_BYTES = 420;
+const MAX_CONDITIONAL_DEPTH = 3;
+
+function comparison(rng) {
+  return `${rng.pick(COMPARATORS)}(${operand(rng)}${rng.pick(SEPARATORS)}${operand(rng)})`;
+}
+
+/**
+ * The lines of one conditional at nesting `depth`, together no longer than `budget` bytes with a
+ * two-byte line end each; null when not even its first and last line fit.
+ */
+function conditionalLines(rng, depth, budget) {
+  const indent = '  '.repeat(depth);
+  const size = (line) => Buffer.byteLength(line) + 2;
+  const close = `${indent}#ENDIF`;
+  const lines = [];
+  let left = budget - size(close);
+  const add = (line) => {
+    if (size(line) > left) return false;
+    lines.push(line);
+    left -= size(line);
+    return true;
+  };
+  // The statements of one branch: mostly instructions, some comments and empty lines.
+  const block = () => {
+    for (let count = rng.int(1, 4); count > 0; count--) {
+      if (depth + 1 < MAX_CONDITIONAL_DEPTH && rng.chance(0.1)) {
+        const inner = conditionalLines(rng, depth + 1, left);
+        if (inner) {
+          lines.push(...inner);
+          left -= inner.reduce((sum, line) => sum + size(line), 0);
+        }
+        continue;
+      }
+      const r = rng.next();
+      const line = r < 0.85 ? kinds.instruction(rng) : r < 0.93 ? kinds.comment(rng) : '';
+      if (!add(indent + line)) return;
+    }
+  };
+
+  if (!add(`${indent}#IF ${comparison(rng)}${trailingComment(rng)}`)) return null;
+  block();
+  for (let n = rng.chance(0.3) ? rng.int(1, 2) : 0; n > 0; n--) {
+    if (!add(`${indent}#ELSEIF ${comparison(rng)}`)) break;
+    block();
+  }
+  if (rng.chance(0.4) && add(`${indent}#ELSE`)) block();
+  lines.push(close);
+  return lines;
+}
+
+/** A conditional with its nested blocks, as several lines joined with the output's line end. */
+kinds.conditional = (rng, state) =>
+  conditionalLines(rng, 0, CONDITIONAL_BYTES).join(state.eol);
+// ---- End of conditionals ------------------------------------------------------------------------
+
 const DEFAULT_WEIGHTS = {
   instruction: 70,
   comment: 9,
@@ -209,6 +273,10 @@ const DEFAULT_WEIGHTS = {
 // Line kinds that the peer parser does not know: `generate` leaves them out when asked for the
 // peer's subset of the language (option `peerSubset`).
 const OUTSIDE_PEER = new Set();
+
+// About one draw in forty-five opens a conditional.
+DEFAULT_WEIGHTS.conditional = 2;
+OUTSIDE_PEER.add('conditional');
 
 // EQU directive lines: a label bound to a constant, an I/O point, a real, a symbol or a memory
 // area. The label is required; the colon after it is optional on a directive line.
@@ -339,7 +407,8 @@ function generate({ seed = 1, bytes, weights = {}, eol = '\n', peerSubset = fals
   if (total === 0) throw new Error('all line kinds have weight 0');
 
   const rng = makeRng(seed);
-  const state = { labels: 0 };
+  // Kinds that yield several lines join them with `eol`.
+  const state = { labels: 0, eol };
   const eolBytes = Buffer.byteLength(eol);
   // Lines are joined in batches: one array of millions of short strings costs more in garbage
   // collection than the drawing itself.
@@ -372,4 +441,6 @@ function cloneKeywords() {
   };
 }
 
-module.exports = { generate, kinds, DEFAULT_WEIGHTS, KEYWORDS, mulberry32 };
+module.exports = {
+  generate, kinds, DEFAULT_WEIGHTS, KEYWORDS, mulberry32,
+};

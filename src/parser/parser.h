@@ -41,6 +41,10 @@ class Parser {
   Toolchain::Diagnostic& warning(Code code);
   // Clears the error mark and skips to the line end (which stays the lookahead).
   void synchronize();
+  // Clears the error mark without moving, for a statement that has already skipped the tokens it
+  // reported and goes on with the lines after them: a mark left set would hide the next line's
+  // own errors from the driver.
+  void clearError() { errorPending_ = false; }
 
   Toolchain::Context& context() { return *context_; }
 

@@ -5,6 +5,7 @@
 #include "directive/block_tag_parser.h"
 #include "directive/directive_parser.h"
 #include "instruction/instruction_parser.h"
+#include "statement/conditional_parser.h"
 
 namespace VEXA {
 
@@ -12,12 +13,13 @@ const StatementList& statementParsers() {
   static const Directive::DirectiveParser directives;
   static const Directive::BlockTagParser blockTags;
   static const InstructionParser instructions;
+  static const Statement::ConditionalParser conditionals;
   static const StatementList list = {
       &directives,    // labels and directives
       &instructions,  // instructions with their precodes
       nullptr,        // namespace commands
       &blockTags,     // block tags
-      nullptr,        // conditionals
+      &conditionals,  // conditionals
   };
   return list;
 }
