@@ -4,16 +4,18 @@
 
 #include "directive/block_tag_parser.h"
 #include "instruction/instruction_parser.h"
+#include "namespace/command_parser.h"
 
 namespace VEXA {
 
 const StatementList& statementParsers() {
   static const Directive::BlockTagParser blockTags;
   static const InstructionParser instructions;
+  static const Namespace::CommandParser commands;
   static const StatementList list = {
       nullptr,        // labels and directives
       &instructions,  // instructions with their precodes
-      nullptr,        // namespace commands
+      &commands,      // namespace commands
       &blockTags,     // block tags
       nullptr,        // conditionals
   };
