@@ -57,7 +57,8 @@ const DIRECTIVES = [
   'DEFWORD', 'DEFADDR', 'DEFTIME24', 'DEFLONG', 'DEFFLOAT', 'NV0TEXT', 'NV0BYTE', 'NV0FNUM', 'NV0PTR',
   'NV0SPACE',
 ];
-const COMMANDS = ['#HMI', '#LOG', '#TRACE'];
+// "#META" and "#INCLUDE" are the two commands that set their own usage flag in the result.
+const COMMANDS = ['#HMI', '#LOG', '#TRACE', '#META', '#INCLUDE'];
 
 // Operand material. None of these words is a precode, directive or command keyword: such a word
 // in an operand would be a parse error, which the error line kind produces on purpose instead.
@@ -260,6 +261,78 @@ function conditionalLines(rng, depth, budget) {
 kinds.conditional = (rng, state) =>
   conditionalLines(rng, 0, CONDITIONAL_BYTES).join(state.eol);
 // ---- End of conditionals ------------------------------------------------------------------------
+// ---- Namespace commands -------------------------------------------------------------------------
+// Command lines: "#HMI" lines whose methods take keyed arguments and format calls ("b", "f", "s",
+// "nz", "L" and parenthesised lists, now and then nested), and other commands with plain values.
+// The peer parser has no commands.
+// None of the method names or keys is an instruction word: a method name must be an identifier.
+const HMI_METHODS = ['show', 'page', 'bind', 'label', 'field', 'alarm', 'trend', 'button'];
+const COMMAND_METHODS = ['write', 'open', 'close', 'level', 'include', 'mode', 'on', 'off'];
+const KEYS = ['title', 'value', 'unit', 'min', 'max', 'color', 'pos', 'id'];
+// Register literals and indirections are values of format specifications only.
+const REGISTERS = ['=x', '=y', '=h', '=m', '=s', '=i', '=p', '=w', '=q'];
+
+function formatValue(rng) {
+  const r = rng.next();
+  if (r < 0.1) return rng.pick(REGISTERS);
+  if (r < 0.18) return rng.pick(['*', '*+', '*-']) + rng.pick(['PTR', 'IDX', 'BUF.HEAD']);
+  return operand(rng);
+}
+
+/** One format call; `depth` bounds how far output items and list items nest. */
+function formatCall(rng, depth) {
+  const nested = (fallback) => (depth > 0 && rng.chance(0.3) ? formatCall(rng, depth - 1) : fallback);
+  switch (rng.int(0, 9)) {
+    case 0: case 1: case 2:
+      return `b(${formatValue(rng)}${rng.chance(0.5) ? ', ' + rng.pick(['2', 'f', 'h', 'v', 'c']) : ''})`;
+    case 3: case 4: {
+      const count = rng.int(1, 3);
+      const values = Array.from({ length: count }, () => formatValue(rng));
+      if (count === 3 && rng.chance(0.3)) values.push('v');
+      return `f(${values.join(', ')})`;
+    }
+    case 5: case 6:
+      return `s(${formatValue(rng)}, ${nested(rng.pick(NAMES))}, ${nested(quote(rng.pick(TEXTS)))})`;
+    case 7:
+      return rng.chance(0.2) ? 'nz()' : `nz(${rng.pick(NAMES)}${rng.chance(0.4) ? ', ' + formatValue(rng) : ''})`;
+    case 8:
+      return `L(${Array.from({ length: rng.int(1, 4) }, () => operand(rng)).join(', ')})`;
+    default:
+      return `(${Array.from({ length: rng.int(1, 3) }, () => nested(rng.pick(NAMES))).join(', ')})`;
+  }
+}
+
+function hmiArgument(rng) {
+  const key = rng.chance(0.3) ? `${rng.pick(KEYS)}: ` : '';
+  const r = rng.next();
+  if (r < 0.6) return key + formatCall(rng, 2);
+  // Now and then a run of words, which the parser keeps as one text with a warning.
+  if (r < 0.63) return key + `${rng.pick(NAMES)} ${rng.pick(NAMES)}`;
+  return key + operand(rng);
+}
+
+function methods(rng, argument, names) {
+  const parts = [];
+  for (let n = rng.chance(0.8) ? 1 : 2; n > 0; n--) {
+    const args = Array.from({ length: rng.chance(0.1) ? 0 : rng.int(1, 3) }, () => argument(rng));
+    parts.push(`${rng.pick(names)}(${args.join(', ')})`);
+  }
+  return parts.join(rng.pick([' ', '', '  ']));
+}
+
+/** "#HMI show(title: "Motor", b(Motor.Run, h), s(STATUS, X.POS, "ok"))" */
+kinds.hmi = (rng) => {
+  const word = rng.chance(0.03) ? '#hmi' : '#HMI';
+  // One line in fifty is faulty: an unknown format letter, or a format call left open.
+  if (rng.chance(0.02)) return rng.pick([`${word} show(q(1))`, `${word} show(b(ALARM)`]);
+  return `${word} ${methods(rng, hmiArgument, HMI_METHODS)}` + trailingComment(rng);
+};
+
+/** "#LOG write(R1, "ready")", "#META level(2)", "#TRACE on()" */
+kinds.command = (rng) =>
+  `${rng.pick(['#LOG', '#TRACE', '#META', '#INCLUDE', '#LOG'])} ` +
+  methods(rng, operand, COMMAND_METHODS) + trailingComment(rng);
+// ---- End of namespace commands ------------------------------------------------------------------
 
 const DEFAULT_WEIGHTS = {
   instruction: 70,
@@ -376,6 +449,12 @@ DEFAULT_WEIGHTS.def = 3;
 DEFAULT_WEIGHTS.nv0 = 4;
 OUTSIDE_PEER.add('def');
 OUTSIDE_PEER.add('nv0');
+
+// About one line in sixteen is a command, two thirds of them "#HMI".
+DEFAULT_WEIGHTS.hmi = 4;
+DEFAULT_WEIGHTS.command = 2;
+OUTSIDE_PEER.add('hmi');
+OUTSIDE_PEER.add('command');
 
 const KEYWORDS = {
   instructions: INSTRUCTIONS,

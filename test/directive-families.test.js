@@ -41,7 +41,9 @@ const TYPES = {
 const MULTIPLIERS = { DEFWORD: 2, DEFADDR: 2, DEFTIME24: 3, DEFLONG: 4, DEFFLOAT: 4 };
 
 test('every generated DEF and NV0 line gives the node its keyword calls for', async () => {
-  const only = { instruction: 0, comment: 0, blank: 0, error: 0, label: 0, equ: 0, conditional: 0 };
+  const only = {
+    instruction: 0, comment: 0, blank: 0, error: 0, label: 0, equ: 0, conditional: 0, hmi: 0, command: 0,
+  };
   const { source, keywords } = generate({
     seed: 7, bytes: 32 * 1024, weights: only,
   });

@@ -70,8 +70,9 @@ test('keyword tables decide what the first word of a line is', async () => {
   const inherited = Object.create({ precodes: ['NOP'] });
   inherited.instructions = ['MOV'];
   const cases = [
-    // A word in two lists keeps the kind of the first list read: commands before instructions.
-    [{ commands: ['NOP'], instructions: ['NOP'] }, false, '  NOP\n', [], [error(1001, range(0, 2, 5))]],
+    // A word in two lists keeps the kind of the first list read: commands before instructions,
+    // so the line is a command without a method (5001), not an instruction.
+    [{ commands: ['NOP'], instructions: ['NOP'] }, false, '  NOP\n', [], [error(5001, range(0, 2, 5))]],
     [{ instructions: ['NOP'] }, false, '  nop\n', [instruction(range(0, 2, 5), 'nop')], []],
     // Only own properties are read: an inherited precode list would make this a precode (1601).
     [inherited, false, '  NOP\n', [instruction(range(0, 2, 5), 'NOP')], []],

@@ -5,6 +5,7 @@
 #include "directive/block_tag_parser.h"
 #include "directive/directive_parser.h"
 #include "instruction/instruction_parser.h"
+#include "namespace/command_parser.h"
 #include "statement/conditional_parser.h"
 
 namespace VEXA {
@@ -13,11 +14,12 @@ const StatementList& statementParsers() {
   static const Directive::DirectiveParser directives;
   static const Directive::BlockTagParser blockTags;
   static const InstructionParser instructions;
+  static const Namespace::CommandParser commands;
   static const Statement::ConditionalParser conditionals;
   static const StatementList list = {
       &directives,    // labels and directives
       &instructions,  // instructions with their precodes
-      nullptr,        // namespace commands
+      &commands,      // namespace commands
       &blockTags,     // block tags
       &conditionals,  // conditionals
   };
