@@ -3,6 +3,7 @@
 // file, a file with errors, a missing file, standard input, --json and --tree, and usage errors.
 const test = require('node:test');
 const assert = require('node:assert/strict');
+const fs = require('node:fs');
 const path = require('node:path');
 const { spawnSync } = require('node:child_process');
 
@@ -83,4 +84,13 @@ test('--tree prints the nodes as an outline with one-based ranges and their own 
     '0 errors, 0 warnings in 1 file',
     '',
   ].join('\n'));
+});
+
+test('the first run the README shows is what the example prints', () => {
+  const readme = fs.readFileSync(path.join(__dirname, '..', 'README.md'), 'utf8');
+  const shown = readme.match(/```console\n\$ npx vexa-parse (\S+)\n([\s\S]*?)```/);
+  assert.ok(shown, 'the README shows no first run');
+  const out = cli([shown[1]]);
+  assert.equal(out.stdout, shown[2]);
+  assert.equal(out.status, 1);
 });
