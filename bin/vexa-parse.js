@@ -43,9 +43,12 @@ const OPTIONS = {
   version: { type: 'boolean' },
 };
 
+// A usage error ends the run with status 2. Thrown rather than exiting on the spot, so that the
+// process ends the ordinary way, its resources released.
+class UsageError extends Error {}
+
 function usage(message) {
-  process.stderr.write(`vexa-parse: ${message}\nTry 'vexa-parse --help'.\n`);
-  process.exit(2);
+  throw new UsageError(message);
 }
 
 function wholeNumber(text, option) {
@@ -205,4 +208,8 @@ async function main() {
   process.exitCode = failedFiles > 0 ? 2 : errors > 0 ? 1 : 0;
 }
 
-main();
+main().catch((error) => {
+  if (!(error instanceof UsageError)) throw error;
+  process.stderr.write(`vexa-parse: ${error.message}\nTry 'vexa-parse --help'.\n`);
+  process.exitCode = 2;
+});
