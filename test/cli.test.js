@@ -12,10 +12,11 @@ const DIR = path.join('test', 'fixtures', 'cli');
 const CLEAN = path.join(DIR, 'clean.vx');
 const ERRORS = path.join(DIR, 'errors.vx');
 
-function cli(args, input) {
+function cli(args, input, colour = {}) {
   const env = { ...process.env };
   delete env.FORCE_COLOR;
   env.NO_COLOR = '1';
+  Object.assign(env, colour);
   const out = spawnSync(process.execPath, [BIN, ...args], {
     cwd: path.join(__dirname, '..'), input, encoding: 'utf8', env, timeout: 60000,
   });
@@ -93,4 +94,15 @@ test('the first run the README shows is what the example prints', () => {
   const out = cli([shown[1]]);
   assert.equal(out.stdout, shown[2]);
   assert.equal(out.status, 1);
+});
+
+test('FORCE_COLOR paints severities, locations and carets even into a pipe', () => {
+  const out = cli([ERRORS], undefined, { FORCE_COLOR: '1' });
+  assert.equal(out.status, 1);
+  const lines = out.stdout.split('\n');
+  assert.equal(lines[0], `\x1b[1m${ERRORS}:1:16:\x1b[0m \x1b[1;31merror\x1b[0m VEXA1203: ` +
+    'unexpected token after the end of the statement');
+  assert.equal(lines[2], `${' '.repeat(15)}\x1b[1;32m^\x1b[0m`);
+  // Without it, a pipe gets plain text (the other tests run that way).
+  assert.doesNotMatch(cli([ERRORS]).stdout, /\x1b\[/);
 });
