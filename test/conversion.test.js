@@ -7,6 +7,7 @@ const test = require('node:test');
 const assert = require('node:assert/strict');
 const path = require('node:path');
 const { spawnSync } = require('node:child_process');
+const asyncHooks = require('node:async_hooks');
 const { isDeepStrictEqual } = require('node:util');
 const { run, range, error, warning } = require('./helpers');
 
@@ -64,8 +65,8 @@ function node(at, type, props, file) {
   return { range: at, type, ...(file === '<anonymous>' ? {} : { filePath: file }), ...props };
 }
 
-function generate(file) {
-  const lines = Array.from({ length: LINES }, (_, i) => line(i, file));
+function generate(file, count = LINES) {
+  const lines = Array.from({ length: count }, (_, i) => line(i, file));
   return {
     source: lines.map((l) => l.text + '\n').join(''),
     expected: {
@@ -91,6 +92,61 @@ test('a result of several conversion chunks equals the nodes built here, node by
     // Equal values; equal text holds only if the properties also come in the same order.
     assert.equal(JSON.stringify(result), JSON.stringify(expected), `${file}: property order`);
   }
+});
+
+// Parses `source` while recording, in order: the start of the conversion (the completion of the
+// parse job), each later conversion slice, each tick of a 1 ms interval set before the parse,
+// and the resolution.
+async function observedRun(source, options) {
+  const events = [];
+  const kinds = new Map();
+  const hook = asyncHooks.createHook({
+    init(id, type) {
+      if (type.startsWith('Addon::Parse::')) kinds.set(id, type);
+    },
+    before(id) {
+      const kind = kinds.get(id);
+      if (kind === 'Addon::Parse::Worker') events.push('start');
+      else if (kind !== undefined) events.push('slice');
+    },
+  });
+  const timer = setInterval(() => events.push('tick'), 1);
+  hook.enable();
+  try {
+    const result = await run(source, options);
+    events.push('resolved');
+    return { result, events };
+  } finally {
+    hook.disable();
+    clearInterval(timer);
+  }
+}
+
+test('a large result is converted over several turns of the event loop, timers running between', async () => {
+  const { source, expected } = generate('sliced.vx', 12 * LINES);
+  // Hopping between slices must not go through anything a script can replace.
+  const saved = globalThis.setImmediate;
+  globalThis.setImmediate = () => assert.fail('the conversion used the global setImmediate');
+  let observed;
+  try {
+    observed = await observedRun(source, { name: 'sliced.vx' });
+  } finally {
+    globalThis.setImmediate = saved;
+  }
+  const { result, events } = observed;
+  const start = events.indexOf('start');
+  assert.ok(start >= 0, 'the parse job never completed');
+  const during = events.slice(start, events.indexOf('resolved'));
+  assert.ok(during.filter((e) => e === 'slice').length >= 2, `one slice only: ${during.length}`);
+  assert.ok(during.includes('tick'), 'no timer ran between the start of the conversion and its end');
+  assert.equal(result.nodes.length, expected.nodes.length);
+  for (let i = 0; i < result.nodes.length; i++) {
+    if (!isDeepStrictEqual(result.nodes[i], expected.nodes[i])) {
+      assert.deepStrictEqual(result.nodes[i], expected.nodes[i], `node ${i}`);
+    }
+  }
+  assert.deepStrictEqual(result.diagnostics, expected.diagnostics);
+  assert.equal(JSON.stringify(result), JSON.stringify(expected), 'property order');
 });
 
 // A source whose result holds every node shape and a diagnostic with arguments, over many chunks.

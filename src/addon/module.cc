@@ -112,7 +112,7 @@ Napi::Value ParseEntry(const Napi::CallbackInfo& info) {
     delete worker;
     return env.Undefined();
   }
-  Napi::Promise promise = worker->promise();
+  Napi::Value promise(env, worker->promise());
   worker->Queue();
   if (env.IsExceptionPending()) {
     delete worker;
