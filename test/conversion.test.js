@@ -149,6 +149,73 @@ test('a large result is converted over several turns of the event loop, timers r
   assert.equal(JSON.stringify(result), JSON.stringify(expected), 'property order');
 });
 
+// One block of many statements is a single top-level node: its long lists (a clause's statements,
+// a nested block's, the alternative) are converted ahead in slices of their own.
+test('a block of thousands of statements is converted over several turns and equals the nodes built here', async () => {
+  const K = 6000;
+  const file = 'block.vx';
+  const texts = [];
+  const diagnostics = [];
+  // Statement lines i = from .. to - 1, as line i of the source.
+  const statements = (from, to) => {
+    const nodes = [];
+    for (let i = from; i < to; i++) {
+      const { text, node: built, diagnostics: found } = line(i, file);
+      texts[i] = text;
+      if (built) nodes.push(built);
+      diagnostics.push(...found);
+    }
+    return nodes;
+  };
+  const name = (at, identifier) => node(at, 19, { identifier }, file);
+  texts[0] = '#IF EQ(A, B)';
+  const outer = statements(1, K + 1);
+  texts[K + 1] = '  #IF NE(A, 1)';
+  const inner = statements(K + 2, 2 * K + 2);
+  texts[2 * K + 2] = '  #ENDIF';
+  texts[2 * K + 3] = '#ELSE';
+  const alternative = statements(2 * K + 4, 3 * K + 4);
+  texts[3 * K + 4] = '#ENDIF';
+  const nested = node(range(K + 1, 2, 5), 15, {
+    clauses: [node(range(K + 1, 6, 8), 16, {
+      left: name(range(K + 1, 9, 10), 'A'),
+      right: node(range(K + 1, 12, 13), 20, { value: 1, buffer: '1' }, file),
+      comparator: 1,
+      subsequence: inner,
+    }, file)],
+    alternative: [],
+  }, file);
+  const block = node(range(0, 0, 2 * K + 3, 5), 15, {
+    clauses: [node(range(0, 4, 6), 16, {
+      left: name(range(0, 7, 8), 'A'),
+      right: name(range(0, 10, 11), 'B'),
+      comparator: 0,
+      subsequence: [...outer, nested],
+    }, file)],
+    alternative,
+  }, file);
+  const expected = { optimize: 0, nodes: [block], diagnostics };
+
+  const { result, events } = await observedRun(texts.join('\n') + '\n', { name: file });
+  const during = events.slice(events.indexOf('start'), events.indexOf('resolved'));
+  assert.ok(during.filter((e) => e === 'slice').length >= 2, 'the block was converted in one go');
+  const [clause] = result.nodes[0].clauses;
+  for (const [actual, wanted, what] of [
+    [clause.subsequence, block.clauses[0].subsequence, 'outer statements'],
+    [clause.subsequence[K - K / 50]?.clauses?.[0]?.subsequence, inner, 'nested statements'],
+    [result.nodes[0].alternative, alternative, 'alternative'],
+  ]) {
+    assert.ok(Array.isArray(actual), `${what}: no list`);
+    for (let i = 0; i < Math.max(actual.length, wanted.length); i++) {
+      if (!isDeepStrictEqual(actual[i], wanted[i])) {
+        assert.deepStrictEqual(actual[i], wanted[i], `${what}: element ${i}`);
+      }
+    }
+  }
+  assert.deepStrictEqual(result, expected);
+  assert.equal(JSON.stringify(result), JSON.stringify(expected), 'property order');
+});
+
 // A source whose result holds every node shape and a diagnostic with arguments, over many chunks.
 const SOURCE = ';<main> tag\n;<=x>  NOP 1\n$\n' + generate('t.vx').source;
 const FIXTURE = path.join(__dirname, 'fixtures', 'conversion.js');

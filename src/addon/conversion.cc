@@ -2,9 +2,11 @@
 //
 // Each slice converts top-level nodes (then diagnostics) until its time is up, checking the clock
 // every few hundred items, and hops to the next slice through an async work item whose Execute
-// does nothing: its completion is a later turn of the event loop, reached without anything a
-// script can replace (a global setImmediate, process.nextTick). The result object and the list
-// being filled are held by references between slices.
+// only frees the nodes converted so far: its completion is a later turn of the event loop,
+// reached without anything a script can replace (a global setImmediate, process.nextTick). The
+// result object and the list being filled are held by references between slices. A top-level node
+// with long lists (a block of many statements) has those lists converted ahead, element by element,
+// into arrays that the node's own conversion then takes as they are.
 #include "addon/conversion.h"
 
 #include "addon/instance_data.h"
@@ -39,6 +41,7 @@ Conversion::Conversion(napi_env env, napi_deferred deferred, Program program)
       writer_(env, InstanceData::Get(Napi::Env(env)).layouts) {}
 
 Conversion::~Conversion() {
+  forgetLongLists();
   if (work_ != nullptr) napi_delete_async_work(env_, work_);
   if (result_ != nullptr) napi_delete_reference(env_, result_);
   if (list_ != nullptr) napi_delete_reference(env_, list_);
@@ -77,11 +80,19 @@ void Conversion::slice() {
   }
   for (;;) {
     if (next_ == size_) {
-      if (diagnostics_) return settle(result);
+      if (diagnostics_) {
+        if (garbage_.empty()) return settle(result);
+        done_ = true;
+        if (!hop()) return settle(nullptr);
+        return;
+      }
       if (!nextList(result, list) || (list = value(list_)) == nullptr) return settle(nullptr);
       continue;
     }
-    if (!convert(list, std::min(size_, next_ + kScopeItems), deadline)) return settle(nullptr);
+    const bool ok = long_ < lists_.size()
+                        ? fillLongList(deadline)
+                        : convert(list, std::min(size_, next_ + kScopeItems), deadline);
+    if (!ok) return settle(nullptr);
     if (next_ < size_ && Clock::now() >= deadline) {
       if (!hop()) return settle(nullptr);
       return;
@@ -98,12 +109,25 @@ bool Conversion::convert(napi_value list, size_t end, Clock::time_point deadline
   bool ok = true;
   const auto& diagnostics = program_.context->diagnostics().entries();
   for (size_t i = next_, done = 1; ok && i < end; ++i, ++done) {
+    if (!diagnostics_) {
+      if (searched_ != i) {
+        searched_ = i;
+        lists_ = search_.find(*program_.nodes[i]);
+        long_ = 0;
+        longNext_ = 0;
+      }
+      // Its long lists first, in slices of their own.
+      if (long_ < lists_.size()) break;
+    }
     napi_value item =
         diagnostics_ ? writer_.write(diagnostics[i]) : writer_.write(*program_.nodes[i]);
     ok = item != nullptr && napi_set_element(env_, list, static_cast<uint32_t>(i), item) == napi_ok;
     // Released as soon as converted, so that freeing a large result is spread over the slices
     // instead of stalling the thread once at the end.
-    if (!diagnostics_) program_.nodes[i].reset();
+    if (!diagnostics_) {
+      garbage_.push_back(std::move(program_.nodes[i]));
+      forgetLongLists();
+    }
     next_ = i + 1;
     if (done % kCheckEvery == 0 && Clock::now() >= deadline) break;
   }
@@ -111,6 +135,52 @@ bool Conversion::convert(napi_value list, size_t end, Clock::time_point deadline
   // The error must outlive the scope it was made in: the writer keeps it by reference.
   if (!ok) writer_.fail();
   return napi_close_handle_scope(env_, scope) == napi_ok && ok;
+}
+
+bool Conversion::fillLongList(Clock::time_point deadline) {
+  const LongLists::List& list = lists_[long_];
+  napi_handle_scope scope = nullptr;
+  if (napi_open_handle_scope(env_, &scope) != napi_ok) {
+    writer_.fail();
+    return false;
+  }
+  napi_value array = nullptr;
+  bool ok = true;
+  if (longNext_ == 0) {
+    napi_ref reference = nullptr;
+    ok = napi_create_array_with_length(env_, list.items.size(), &array) == napi_ok &&
+         napi_create_reference(env_, array, 1, &reference) == napi_ok;
+    if (ok) arrays_.push_back(reference);
+  } else {
+    ok = napi_get_reference_value(env_, arrays_.back(), &array) == napi_ok;
+  }
+  // An element is small, its own long lists being done, but may still hold a few hundred nodes:
+  // the clock is read more often than between top-level nodes.
+  constexpr size_t kCheckElements = 16;
+  for (size_t done = 1; ok && longNext_ < list.items.size(); ++done) {
+    napi_value item = writer_.write(*list.items[longNext_]);
+    ok = item != nullptr &&
+         napi_set_element(env_, array, static_cast<uint32_t>(longNext_), item) == napi_ok;
+    ++longNext_;
+    if (done % kCheckElements == 0 && Clock::now() >= deadline) break;
+  }
+  if (ok && longNext_ == list.items.size()) {
+    writer_.prebuilt(list.owner, list.name, arrays_.back());
+    ++long_;
+    longNext_ = 0;
+  }
+  writer_.forgetHandles();
+  if (!ok) writer_.fail();
+  return napi_close_handle_scope(env_, scope) == napi_ok && ok;
+}
+
+void Conversion::forgetLongLists() {
+  writer_.forgetPrebuilt();
+  for (napi_ref array : arrays_) napi_delete_reference(env_, array);
+  arrays_.clear();
+  lists_.clear();
+  long_ = 0;
+  longNext_ = 0;
 }
 
 bool Conversion::nextList(napi_value result, napi_value list) {
@@ -134,9 +204,8 @@ bool Conversion::hop() {
   napi_value name = nullptr;
   if (napi_create_string_latin1(env_, "Addon::Parse::Conversion", NAPI_AUTO_LENGTH, &name) !=
           napi_ok ||
-      napi_create_async_work(
-          env_, nullptr, name, [](napi_env, void*) {}, &Conversion::Resume, this, &work_) !=
-          napi_ok) {
+      napi_create_async_work(env_, nullptr, name, &Conversion::Collect, &Conversion::Resume, this,
+                             &work_) != napi_ok) {
     writer_.fail();
     return false;
   }
@@ -145,6 +214,11 @@ bool Conversion::hop() {
     return false;
   }
   return true;
+}
+
+void Conversion::Collect(napi_env, void* data) {
+  // On a pool thread: the JavaScript thread leaves the conversion alone until Resume.
+  static_cast<Conversion*>(data)->garbage_.clear();
 }
 
 void Conversion::Resume(napi_env env, napi_status status, void* data) {
@@ -156,6 +230,7 @@ void Conversion::Resume(napi_env env, napi_status status, void* data) {
     self->writer_.fail();
     return self->settle(nullptr);
   }
+  if (self->done_) return self->settle(self->value(self->result_));
   self->slice();
 }
 

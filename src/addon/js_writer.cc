@@ -10,6 +10,8 @@ namespace {
 
 constexpr uint64_t kHashStart = 14695981039346656037ull;
 constexpr uint64_t kHashPrime = 1099511628211ull;
+// Arguments of one factory call at most.
+constexpr size_t kMostArguments = 1024;
 
 // A property name as a JavaScript string literal.
 void appendQuoted(std::string& out, const char* name) {
@@ -146,19 +148,23 @@ void JsWriter::forgetHandles() {
 }
 
 napi_value JsWriter::write(const Syntax::Node& node) {
-  begin();
+  begin(&node);
   node.describe(*this);
   return end();
 }
 
 napi_value JsWriter::write(const Toolchain::Diagnostic& diagnostic) {
-  begin();
+  begin(nullptr);
   Syntax::describe(diagnostic, *this);
   return end();
 }
 
-void JsWriter::begin() {
-  frames_.push_back({args_.size(), properties_.size(), counts_.size(), kHashStart});
+void JsWriter::prebuilt(const Syntax::Node* owner, const char* name, napi_ref array) {
+  prebuilt_[{owner, name}] = array;
+}
+
+void JsWriter::begin(const Syntax::Node* owner) {
+  frames_.push_back({owner, args_.size(), properties_.size(), counts_.size(), kHashStart});
 }
 
 void JsWriter::add(const char* name, Slot slot) {
@@ -194,8 +200,11 @@ napi_value JsWriter::end() {
     if (!failed_) {
       const napi_value* args = args_.data() + frame.args;
       const uint32_t* counts = counts_.data() + frame.counts;
-      result = recent.factory != nullptr
-                   ? call(*recent.layout, recent.factory, args, args_.size() - frame.args, counts)
+      const size_t count = args_.size() - frame.args;
+      // A long list would travel as that many arguments, more than the engine's stack holds
+      // (a block of many thousand statements): such an object is built property by property.
+      result = recent.factory != nullptr && count <= kMostArguments
+                   ? call(*recent.layout, recent.factory, args, count, counts)
                    : plain(*recent.layout, args, counts);
     }
   }
@@ -400,6 +409,17 @@ Syntax::Writer& JsWriter::node(const char* name, const Syntax::Node& value) {
 }
 
 Syntax::Writer& JsWriter::nodes(const char* name, const Syntax::NodeList& values) {
+  if (!prebuilt_.empty()) {
+    const auto found = prebuilt_.find({frames_.back().owner, name});
+    if (found != prebuilt_.end()) {
+      // Converted ahead: one ready array, and an object of the same shape.
+      add(name, Slot::Value);
+      napi_value array = nullptr;
+      if (napi_get_reference_value(env_, found->second, &array) != napi_ok) fail();
+      push(array);
+      return *this;
+    }
+  }
   add(name, Slot::List);
   counts_.push_back(static_cast<uint32_t>(values.size()));
   for (const auto& value : values) push(write(*value));
