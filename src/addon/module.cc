@@ -9,7 +9,6 @@
 #include <napi.h>
 
 #include <memory>
-#include <sstream>
 #include <string>
 
 namespace VEXA::Addon {
@@ -105,7 +104,7 @@ Napi::Value ParseEntry(const Napi::CallbackInfo& info) {
   }
   context->setKeywords(std::move(keywords));
 
-  auto source = std::make_shared<std::istringstream>(std::move(bytes));
+  auto source = std::make_shared<const std::string>(std::move(bytes));
   auto* worker = new Parse::Worker(env, std::move(source), std::move(context));
   if (env.IsExceptionPending()) {
     // The job could not be set up; it was never queued, so nothing will ever settle it.

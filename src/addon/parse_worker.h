@@ -7,15 +7,15 @@
 
 #include <napi.h>
 
-#include <istream>
 #include <memory>
+#include <string>
 
 namespace VEXA::Addon::Parse {
 
 class Worker final : public Napi::AsyncWorker {
  public:
   // Leaves an exception pending when the promise cannot be made.
-  Worker(Napi::Env env, std::shared_ptr<std::istream> source,
+  Worker(Napi::Env env, std::shared_ptr<const std::string> source,
          std::shared_ptr<Toolchain::Context> context);
   ~Worker() override = default;
 
@@ -27,7 +27,7 @@ class Worker final : public Napi::AsyncWorker {
   void OnOK() override;
 
  private:
-  std::shared_ptr<std::istream> source_;
+  std::shared_ptr<const std::string> source_;
   std::shared_ptr<Toolchain::Context> context_;
   // Settled by the conversion, which outlives this job.
   napi_deferred deferred_ = nullptr;

@@ -6,6 +6,7 @@
 
 #include <istream>
 #include <memory>
+#include <string>
 
 namespace VEXA {
 
@@ -20,7 +21,11 @@ struct Program {
   NodeList nodes;
 };
 
-// Never fails: every problem of the source becomes a diagnostic in the result's context.
+// Never fails: every problem of the source becomes a diagnostic in the result's context. The bytes
+// are read in place; a null source is an empty one.
+Program parseProgram(std::shared_ptr<const std::string> source,
+                     std::shared_ptr<Toolchain::Context> context);
+// The same for a stream, read whole into memory first.
 Program parseProgram(std::shared_ptr<std::istream> source,
                      std::shared_ptr<Toolchain::Context> context);
 
