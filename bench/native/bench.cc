@@ -2,14 +2,16 @@
 // files written by bench/native.js, next to a plain scan of the same bytes for line feeds (the
 // floor no parser beats). Prints one JSON object per source file on stdout.
 //
-//   vexa_bench <words file> <source file>...
+//   vexa_bench [--runs N] <words file> <source file>...
 //
 // The words file holds one keyword per line, "<category> <word>", category one of instructions,
 // precodes, directives, commands; the table is not strict and the rules are the defaults.
 //
 // Per file: the first parse measures memory (resident set growth while its result is held, and
 // the heap in use by malloc, before and after); the timed parses follow, as many as fit in about
-// two seconds (at least two), and the median is reported. Instructions are counted with the
+// two seconds (at least two), and the median is reported; --runs N times exactly N parses instead
+// (--runs 1 under callgrind gives the instruction count of two parses, one untimed, however slow
+// the machine). Instructions are counted with the
 // kernel's performance counters for the calling thread, user space only, over one parse; where
 // the counters are not available the field is null.
 #include "lexer/keyword_table.h"
@@ -22,6 +24,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -156,12 +159,18 @@ size_t CountLines(const std::string& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: %s <words file> <source file>...\n", argv[0]);
+  int first = 1;
+  size_t runs = 0;
+  if (argc > 2 && std::strcmp(argv[1], "--runs") == 0) {
+    runs = std::strtoul(argv[2], nullptr, 10);
+    first = 3;
+  }
+  if (argc < first + 2) {
+    std::fprintf(stderr, "usage: %s [--runs N] <words file> <source file>...\n", argv[0]);
     return 2;
   }
-  const auto table = ReadWords(argv[1]);
-  for (int f = 2; f < argc; ++f) {
+  const auto table = ReadWords(argv[first]);
+  for (int f = first + 1; f < argc; ++f) {
     std::string bytes;
     if (!ReadFile(argv[f], bytes)) {
       std::fprintf(stderr, "cannot read %s\n", argv[f]);
@@ -186,8 +195,12 @@ int main(int argc, char** argv) {
     std::vector<double> parses;
     long long instructions = -1;
     const Clock::time_point started = Clock::now();
-    while (parses.size() < 2 ||
-           (parses.size() < 15 && Clock::now() - started < std::chrono::seconds(2))) {
+    const auto more = [&] {
+      if (runs > 0) return parses.size() < runs;
+      return parses.size() < 2 ||
+             (parses.size() < 15 && Clock::now() - started < std::chrono::seconds(2));
+    };
+    while (more()) {
       auto [source, context] = Prepare(bytes, table);
       VEXA::Program program;
       Clock::duration took{};
