@@ -8,7 +8,8 @@
 // memchr scan of the same bytes for line feeds, counts instructions where the kernel lets it, and
 // measures what a result holds before conversion. Prints a Markdown table.
 //
-// Options: --quick (or BENCH_QUICK=1) measures 1 MiB only; --no-build uses the binary as it is.
+// Options: --quick (or BENCH_QUICK=1) measures 1 MiB only; --no-build uses the binary as it is;
+// VEXA_BENCH_BINARY=<file> runs another binary (not built here).
 const { spawnSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
@@ -20,7 +21,10 @@ const argv = new Set(process.argv.slice(2));
 const QUICK = argv.has('--quick') || process.env.BENCH_QUICK === '1';
 const MIB = 1024 * 1024;
 const SIZES = QUICK ? [['1 MiB', MIB]] : [['1 MiB', MIB], ['10 MiB', 10 * MIB], ['64 MiB', 64 * MIB]];
-const BINARY = path.join(root, 'build-bench', 'vexa_bench');
+// VEXA_BENCH_BINARY measures another build (an older commit's) with the same sources.
+const BINARY = process.env.VEXA_BENCH_BINARY
+  ? path.resolve(process.env.VEXA_BENCH_BINARY)
+  : path.join(root, 'build-bench', 'vexa_bench');
 
 function build() {
   const run = spawnSync(process.execPath, [path.join(root, 'scripts', 'build.js'), 'bench'], {
@@ -38,7 +42,7 @@ function fixed(value, digits) {
 }
 
 function main() {
-  if (!argv.has('--no-build')) build();
+  if (!argv.has('--no-build') && !process.env.VEXA_BENCH_BINARY) build();
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'vexa-native-'));
   try {
     const rows = [];
@@ -72,7 +76,7 @@ function main() {
     }
     process.stdout.write([
       '',
-      `Native (build-bench/vexa_bench), ${new Date().toISOString().replace(/\.\d+Z$/, 'Z')}; load ` +
+      `Native (${path.relative(root, BINARY)}), ${new Date().toISOString().replace(/\.\d+Z$/, 'Z')}; load ` +
         `average ${os.loadavg().map((x) => x.toFixed(2)).join(' ')}`,
       '',
       lines.map((cells) => `| ${cells.join(' | ')} |`).join('\n'),
