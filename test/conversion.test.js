@@ -216,6 +216,25 @@ test('a block of thousands of statements is converted over several turns and equ
   assert.equal(JSON.stringify(result), JSON.stringify(expected), 'property order');
 });
 
+// Every element of a list used to travel as one argument of one call: a block of this many
+// statements overflowed the engine's stack and the parse was rejected.
+test('a block of 150,000 statements resolves with every statement', async () => {
+  const count = 150000;
+  const source = `#IF EQ(A, B)\n${'  NOP 7\n'.repeat(count)}#ENDIF\n`;
+  const result = await run(source);
+  assert.deepStrictEqual(result.diagnostics, []);
+  assert.equal(result.nodes.length, 1);
+  const { subsequence } = result.nodes[0].clauses[0];
+  assert.equal(subsequence.length, count);
+  for (const i of [0, count >> 1, count - 1]) {
+    assert.deepStrictEqual(subsequence[i], node(range(i + 1, 2, 5), 16, {
+      name: 'NOP',
+      precode: 0,
+      operands: [node(range(i + 1, 6, 7), 20, { value: 7, buffer: '7' }, 't.vx')],
+    }, 't.vx'), `statement ${i}`);
+  }
+});
+
 // A source whose result holds every node shape and a diagnostic with arguments, over many chunks.
 const SOURCE = ';<main> tag\n;<=x>  NOP 1\n$\n' + generate('t.vx').source;
 const FIXTURE = path.join(__dirname, 'fixtures', 'conversion.js');

@@ -10,8 +10,6 @@ namespace {
 
 constexpr uint64_t kHashStart = 14695981039346656037ull;
 constexpr uint64_t kHashPrime = 1099511628211ull;
-// Arguments of one factory call at most.
-constexpr size_t kMostArguments = 1024;
 
 // A property name as a JavaScript string literal.
 void appendQuoted(std::string& out, const char* name) {
@@ -200,11 +198,8 @@ napi_value JsWriter::end() {
     if (!failed_) {
       const napi_value* args = args_.data() + frame.args;
       const uint32_t* counts = counts_.data() + frame.counts;
-      const size_t count = args_.size() - frame.args;
-      // A long list would travel as that many arguments, more than the engine's stack holds
-      // (a block of many thousand statements): such an object is built property by property.
-      result = recent.factory != nullptr && count <= kMostArguments
-                   ? call(*recent.layout, recent.factory, args, count, counts)
+      result = recent.factory != nullptr
+                   ? call(*recent.layout, recent.factory, args, args_.size() - frame.args, counts)
                    : plain(*recent.layout, args, counts);
     }
   }
