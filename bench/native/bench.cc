@@ -19,6 +19,7 @@
 #include "toolchain/characters.h"
 #include "toolchain/context.h"
 #include "toolchain/rules.h"
+#include "toolchain/source_text.h"
 
 #include <algorithm>
 #include <chrono>
@@ -80,7 +81,8 @@ auto Prepare(const std::string& bytes, const std::shared_ptr<const VEXA::Keyword
   auto context = std::make_shared<VEXA::Toolchain::Context>(
       "bench.vx", std::make_shared<VEXA::Toolchain::Rules>());
   context->setKeywords(table);
-  return std::make_pair(std::make_shared<const std::string>(bytes), std::move(context));
+  return std::make_pair(VEXA::Toolchain::SourceText::copy(bytes.data(), bytes.size()),
+                        std::move(context));
 }
 
 double Median(std::vector<double> values) {

@@ -5,7 +5,7 @@
 
 namespace VEXA::Addon::Parse {
 
-Worker::Worker(Napi::Env env, std::shared_ptr<const std::string> source,
+Worker::Worker(Napi::Env env, std::shared_ptr<const Toolchain::SourceText> source,
                std::shared_ptr<Toolchain::Context> context)
     : Napi::AsyncWorker(env, "Addon::Parse::Worker"),
       source_(std::move(source)),

@@ -4,6 +4,7 @@
 
 #include "parser/program.h"
 #include "toolchain/context.h"
+#include "toolchain/source_text.h"
 
 #include <napi.h>
 
@@ -15,7 +16,7 @@ namespace VEXA::Addon::Parse {
 class Worker final : public Napi::AsyncWorker {
  public:
   // Leaves an exception pending when the promise cannot be made.
-  Worker(Napi::Env env, std::shared_ptr<const std::string> source,
+  Worker(Napi::Env env, std::shared_ptr<const Toolchain::SourceText> source,
          std::shared_ptr<Toolchain::Context> context);
   ~Worker() override = default;
 
@@ -27,7 +28,7 @@ class Worker final : public Napi::AsyncWorker {
   void OnOK() override;
 
  private:
-  std::shared_ptr<const std::string> source_;
+  std::shared_ptr<const Toolchain::SourceText> source_;
   std::shared_ptr<Toolchain::Context> context_;
   // Settled by the conversion, which outlives this job.
   napi_deferred deferred_ = nullptr;

@@ -8,7 +8,7 @@
 
 namespace VEXA::Lexer {
 
-Reader::Reader(std::shared_ptr<const std::string> source,
+Reader::Reader(std::shared_ptr<const Toolchain::SourceText> source,
                std::shared_ptr<Toolchain::Context> context)
     : Stream(std::move(source)), context_(std::move(context)), scanners_(Scanner::list()) {}
 

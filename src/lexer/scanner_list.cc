@@ -34,7 +34,7 @@ const std::array<uint8_t, 256>& firstCandidates() {
     // signed-word scanner looks ahead, for a letter that "INF" or "NAN" could start with: a
     // reader whose next byte is such a letter lets every scanner that may take a byte say so.
     auto context = std::make_shared<Toolchain::Context>("", std::make_shared<Toolchain::Rules>());
-    Reader reader(std::make_shared<const std::string>("I"), context);
+    Reader reader(Toolchain::SourceText::take("I"), context);
     std::array<uint8_t, 256> first{};
     const List& scanners = list();
     for (int c = 0; c < 256; ++c) {

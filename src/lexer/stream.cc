@@ -6,11 +6,12 @@
 
 namespace VEXA::Lexer {
 
-Stream::Stream(std::shared_ptr<const std::string> source) : source_(std::move(source)) {
+Stream::Stream(std::shared_ptr<const Toolchain::SourceText> source) : source_(std::move(source)) {
   if (source_) {
-    begin_ = source_->data();
-    const void* nul = std::memchr(begin_, 0, source_->size());
-    end_ = nul != nullptr ? static_cast<const char*>(nul) : begin_ + source_->size();
+    const std::string_view bytes = source_->bytes();
+    begin_ = bytes.data();
+    const void* nul = std::memchr(begin_, 0, bytes.size());
+    end_ = nul != nullptr ? static_cast<const char*>(nul) : begin_ + bytes.size();
   }
   next_ = begin_;
 }

@@ -5,6 +5,7 @@
 
 #include "toolchain/characters.h"
 #include "toolchain/position.h"
+#include "toolchain/source_text.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,7 +16,7 @@ namespace VEXA::Lexer {
 class Stream {
  public:
   // The source's bytes; null reads as an empty source.
-  explicit Stream(std::shared_ptr<const std::string> source);
+  explicit Stream(std::shared_ptr<const Toolchain::SourceText> source);
 
   // Consumes one byte and returns it (0 to 255), or -1 at the end of the input.
   int get();
@@ -43,7 +44,7 @@ class Stream {
  private:
   void count(int c);
 
-  std::shared_ptr<const std::string> source_;
+  std::shared_ptr<const Toolchain::SourceText> source_;
   const char* begin_ = nullptr;
   // The next byte, and the end of the input: the first NUL byte, or else the end of the buffer.
   // A NUL byte ends the input for good: whatever follows it (in a string, a comment, anywhere) is

@@ -5,7 +5,7 @@
 
 namespace VEXA {
 
-Parser::Parser(std::shared_ptr<const std::string> source,
+Parser::Parser(std::shared_ptr<const Toolchain::SourceText> source,
                std::shared_ptr<Toolchain::Context> context)
     : context_(context),
       arena_(std::make_shared<Syntax::NodeArena>()),

@@ -20,7 +20,8 @@ using Lexer::TokenKind;
 
 class Parser {
  public:
-  Parser(std::shared_ptr<const std::string> source, std::shared_ptr<Toolchain::Context> context);
+  Parser(std::shared_ptr<const Toolchain::SourceText> source,
+         std::shared_ptr<Toolchain::Context> context);
 
   // Moves the window one token on, skipping None tokens; returns the new lookahead.
   const Token& advance();

@@ -20,10 +20,10 @@ Program parseProgram(std::shared_ptr<std::istream> source,
       bytes->assign(std::istreambuf_iterator<char>(buffer), std::istreambuf_iterator<char>());
     }
   }
-  return parseProgram(std::shared_ptr<const std::string>(std::move(bytes)), std::move(context));
+  return parseProgram(Toolchain::SourceText::take(std::move(*bytes)), std::move(context));
 }
 
-Program parseProgram(std::shared_ptr<const std::string> source,
+Program parseProgram(std::shared_ptr<const Toolchain::SourceText> source,
                      std::shared_ptr<Toolchain::Context> context) {
   Program program{context, {}};
   program.nodes.reserve(1024);

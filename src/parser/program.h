@@ -3,6 +3,7 @@
 
 #include "syntax/node.h"
 #include "toolchain/context.h"
+#include "toolchain/source_text.h"
 
 #include <istream>
 #include <memory>
@@ -23,7 +24,7 @@ struct Program {
 
 // Never fails: every problem of the source becomes a diagnostic in the result's context. The bytes
 // are read in place; a null source is an empty one.
-Program parseProgram(std::shared_ptr<const std::string> source,
+Program parseProgram(std::shared_ptr<const Toolchain::SourceText> source,
                      std::shared_ptr<Toolchain::Context> context);
 // The same for a stream, read whole into memory first.
 Program parseProgram(std::shared_ptr<std::istream> source,
