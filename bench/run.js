@@ -66,6 +66,8 @@ const MIB = 1024 * 1024;
 // Nodes per JSON text: the whole result of a large source is longer than the longest string V8
 // can hold, so the yardstick parses the node list in slices (plus one text for the rest).
 const JSON_SLICE = 200000;
+// How long the stall probe runs on after a parse has resolved.
+const STALL_TAIL_MS = 5;
 
 // Sizes in ascending order: label, bytes, warm-up repetitions, fewest and most timed
 // repetitions, budget (seconds of timed repetitions to aim for, given the length of the warm-up
@@ -169,14 +171,38 @@ async function settle() {
  * One `await parse()`: wall time and the JavaScript thread's busy time while it was pending.
  * Callers set `result` of the returned object to null when done with it (see settle).
  */
-async function timedParse(buffer, reference) {
+async function timedParse(buffer, reference, { probe = false } = {}) {
+  const stop = probe ? stallProbe() : null;
   // The wall-clock window encloses the utilisation window, so that busy time never exceeds it.
   const t0 = performance.now();
   const elu = performance.eventLoopUtilization();
   const result = await parse(NAME, buffer, reference, RULES);
   const busy = performance.eventLoopUtilization(elu).active;
   const wall = performance.now() - t0;
-  return { result, wall, busy };
+  const stall = stop ? await stop() : null;
+  return { result, wall, busy, stall };
+}
+
+/**
+ * The longest time the event loop went without running a 1 ms interval timer, from the start of
+ * a parse until STALL_TAIL_MS after its resolution (so that work done at or right after the
+ * resolution counts too). Started before the parse; the returned function stops it.
+ */
+function stallProbe() {
+  let last = performance.now();
+  let longest = 0;
+  const tick = () => {
+    const now = performance.now();
+    longest = Math.max(longest, now - last);
+    last = now;
+  };
+  const timer = setInterval(tick, 1);
+  return async () => {
+    await new Promise((resolve) => setTimeout(resolve, STALL_TAIL_MS));
+    clearInterval(timer);
+    tick();
+    return longest;
+  };
 }
 
 /**
@@ -308,7 +334,7 @@ async function measureSize(size, peer, previous) {
   const peerTable = peer.keywords(generated.keywords, false);
   generated.source = null;
 
-  const samples = { wall: [], busy: [], json: [], peer: [] };
+  const samples = { wall: [], busy: [], json: [], peer: [], stall: [] };
   let texts = null;
   let nodeCount = 0;
   let peakRss = 0;
@@ -331,7 +357,7 @@ async function measureSize(size, peer, previous) {
     // 1. End to end, with the JavaScript thread's share. The first repetition samples memory.
     await settle();
     const stopSampler = rep === 0 ? rssSampler() : null;
-    const parsed = await timedParse(buffer, table.reference);
+    const parsed = await timedParse(buffer, table.reference, { probe: true });
     if (stopSampler) peakRss = stopSampler();
     const { wall, busy } = parsed;
     nodeCount = parsed.result.nodes.length;
@@ -363,6 +389,7 @@ async function measureSize(size, peer, previous) {
     if (!warm) {
       samples.wall.push(wall);
       samples.busy.push(busy);
+      samples.stall.push(parsed.stall);
       samples.json.push(jsonTime);
       if (peerTime !== null) samples.peer.push(peerTime);
     }
@@ -390,6 +417,7 @@ async function measureSize(size, peer, previous) {
     slices: texts.slices,
     wall: summary(samples.wall),
     busy: summary(samples.busy),
+    stall: summary(samples.stall),
     json: summary(samples.json),
     peer: summary(samples.peer),
     peerCheck,
@@ -424,18 +452,18 @@ function buildTable(floor, sizes) {
   const header = [
     'Input', 'Nodes', 'parse() end to end', 'MiB/s', 'JSON.parse', 'end to end ÷ JSON',
     'JS thread', 'JS thread ÷ JSON', 'worker MiB/s', 'end to end ÷ empty', 'peer (Chevrotain)',
-    'peer ÷ end to end', 'peak RSS',
+    'peer ÷ end to end', 'peak RSS', 'longest stall',
   ];
   const rows = [header, header.map(() => '---')];
   const emptyWall = floor.empty.wall.median;
   rows.push([
     'empty source', '0', timeCell(floor.empty.wall), '–', '–', '–', timeCell(floor.empty.busy),
-    '–', '–', '1.00×', '–', '–', '–',
+    '–', '–', '1.00×', '–', '–', '–', '–',
   ]);
   rows.push([
     `one line (${floor.oneLine.bytes} B)`, '1', timeCell(floor.oneLine.wall), '–', '–', '–',
     timeCell(floor.oneLine.busy), '–', '–', ratio(floor.oneLine.wall.median, emptyWall), '–', '–',
-    '–',
+    '–', '–',
   ]);
   for (const s of sizes) {
     const worker = s.wall.median - s.busy.median;
@@ -447,7 +475,7 @@ function buildTable(floor, sizes) {
       timeCell(s.json) + (s.slices > 1 ? ` [${s.slices} slices]` : ''),
       ratio(s.wall.median, s.json.median), timeCell(s.busy), ratio(s.busy.median, s.json.median),
       rate(s.bytes, worker), '–', peerCell,
-      s.peer ? ratio(s.peer.median, s.wall.median) : '–', mib(s.peakRss),
+      s.peer ? ratio(s.peer.median, s.wall.median) : '–', mib(s.peakRss), timeCell(s.stall),
     ]);
   }
   return rows.map((cells) => `| ${cells.join(' | ')} |`).join('\n');
@@ -466,6 +494,9 @@ function notes(floor, sizes) {
     `JSON.parse: the result's JSON text, node list cut into slices of ${JSON_SLICE} nodes ` +
       '(V8 cannot hold the whole text of a large result in one string), all slices kept alive.',
     'Peak RSS: sampled every 5 ms during the first parse of each size, result included.',
+    'Longest stall: the longest gap between runs of a 1 ms interval timer, from the call of ' +
+      `parse() until ${STALL_TAIL_MS} ms after its resolution (the JS thread held by one job, ` +
+      'or by the engine\'s garbage collector, or the process descheduled on a loaded machine).',
   ];
   const skipped = sizes.filter((s) => !s.peer);
   if (skipped.length) {

@@ -7,6 +7,7 @@ const test = require('node:test');
 const assert = require('node:assert/strict');
 const path = require('node:path');
 const { spawnSync } = require('node:child_process');
+const asyncHooks = require('node:async_hooks');
 const { isDeepStrictEqual } = require('node:util');
 const { run, range, error, warning } = require('./helpers');
 
@@ -64,8 +65,8 @@ function node(at, type, props, file) {
   return { range: at, type, ...(file === '<anonymous>' ? {} : { filePath: file }), ...props };
 }
 
-function generate(file) {
-  const lines = Array.from({ length: LINES }, (_, i) => line(i, file));
+function generate(file, count = LINES) {
+  const lines = Array.from({ length: count }, (_, i) => line(i, file));
   return {
     source: lines.map((l) => l.text + '\n').join(''),
     expected: {
@@ -90,6 +91,147 @@ test('a result of several conversion chunks equals the nodes built here, node by
     assert.deepStrictEqual(result, expected, file);
     // Equal values; equal text holds only if the properties also come in the same order.
     assert.equal(JSON.stringify(result), JSON.stringify(expected), `${file}: property order`);
+  }
+});
+
+// Parses `source` while recording, in order: the start of the conversion (the completion of the
+// parse job), each later conversion slice, each tick of a 1 ms interval set before the parse,
+// and the resolution.
+async function observedRun(source, options) {
+  const events = [];
+  const kinds = new Map();
+  const hook = asyncHooks.createHook({
+    init(id, type) {
+      if (type.startsWith('Addon::Parse::')) kinds.set(id, type);
+    },
+    before(id) {
+      const kind = kinds.get(id);
+      if (kind === 'Addon::Parse::Worker') events.push('start');
+      else if (kind !== undefined) events.push('slice');
+    },
+  });
+  const timer = setInterval(() => events.push('tick'), 1);
+  hook.enable();
+  try {
+    const result = await run(source, options);
+    events.push('resolved');
+    return { result, events };
+  } finally {
+    hook.disable();
+    clearInterval(timer);
+  }
+}
+
+test('a large result is converted over several turns of the event loop, timers running between', async () => {
+  const { source, expected } = generate('sliced.vx', 12 * LINES);
+  // Hopping between slices must not go through anything a script can replace.
+  const saved = globalThis.setImmediate;
+  globalThis.setImmediate = () => assert.fail('the conversion used the global setImmediate');
+  let observed;
+  try {
+    observed = await observedRun(source, { name: 'sliced.vx' });
+  } finally {
+    globalThis.setImmediate = saved;
+  }
+  const { result, events } = observed;
+  const start = events.indexOf('start');
+  assert.ok(start >= 0, 'the parse job never completed');
+  const during = events.slice(start, events.indexOf('resolved'));
+  assert.ok(during.filter((e) => e === 'slice').length >= 2, `one slice only: ${during.length}`);
+  assert.ok(during.includes('tick'), 'no timer ran between the start of the conversion and its end');
+  assert.equal(result.nodes.length, expected.nodes.length);
+  for (let i = 0; i < result.nodes.length; i++) {
+    if (!isDeepStrictEqual(result.nodes[i], expected.nodes[i])) {
+      assert.deepStrictEqual(result.nodes[i], expected.nodes[i], `node ${i}`);
+    }
+  }
+  assert.deepStrictEqual(result.diagnostics, expected.diagnostics);
+  assert.equal(JSON.stringify(result), JSON.stringify(expected), 'property order');
+});
+
+// One block of many statements is a single top-level node: its long lists (a clause's statements,
+// a nested block's, the alternative) are converted ahead in slices of their own.
+test('a block of thousands of statements is converted over several turns and equals the nodes built here', async () => {
+  const K = 6000;
+  const file = 'block.vx';
+  const texts = [];
+  const diagnostics = [];
+  // Statement lines i = from .. to - 1, as line i of the source.
+  const statements = (from, to) => {
+    const nodes = [];
+    for (let i = from; i < to; i++) {
+      const { text, node: built, diagnostics: found } = line(i, file);
+      texts[i] = text;
+      if (built) nodes.push(built);
+      diagnostics.push(...found);
+    }
+    return nodes;
+  };
+  const name = (at, identifier) => node(at, 19, { identifier }, file);
+  texts[0] = '#IF EQ(A, B)';
+  const outer = statements(1, K + 1);
+  texts[K + 1] = '  #IF NE(A, 1)';
+  const inner = statements(K + 2, 2 * K + 2);
+  texts[2 * K + 2] = '  #ENDIF';
+  texts[2 * K + 3] = '#ELSE';
+  const alternative = statements(2 * K + 4, 3 * K + 4);
+  texts[3 * K + 4] = '#ENDIF';
+  const nested = node(range(K + 1, 2, 5), 15, {
+    clauses: [node(range(K + 1, 6, 8), 16, {
+      left: name(range(K + 1, 9, 10), 'A'),
+      right: node(range(K + 1, 12, 13), 20, { value: 1, buffer: '1' }, file),
+      comparator: 1,
+      subsequence: inner,
+    }, file)],
+    alternative: [],
+  }, file);
+  const block = node(range(0, 0, 2 * K + 3, 5), 15, {
+    clauses: [node(range(0, 4, 6), 16, {
+      left: name(range(0, 7, 8), 'A'),
+      right: name(range(0, 10, 11), 'B'),
+      comparator: 0,
+      subsequence: [...outer, nested],
+    }, file)],
+    alternative,
+  }, file);
+  const expected = { optimize: 0, nodes: [block], diagnostics };
+
+  const { result, events } = await observedRun(texts.join('\n') + '\n', { name: file });
+  const during = events.slice(events.indexOf('start'), events.indexOf('resolved'));
+  assert.ok(during.filter((e) => e === 'slice').length >= 2, 'the block was converted in one go');
+  const [clause] = result.nodes[0].clauses;
+  for (const [actual, wanted, what] of [
+    [clause.subsequence, block.clauses[0].subsequence, 'outer statements'],
+    [clause.subsequence[K - K / 50]?.clauses?.[0]?.subsequence, inner, 'nested statements'],
+    [result.nodes[0].alternative, alternative, 'alternative'],
+  ]) {
+    assert.ok(Array.isArray(actual), `${what}: no list`);
+    for (let i = 0; i < Math.max(actual.length, wanted.length); i++) {
+      if (!isDeepStrictEqual(actual[i], wanted[i])) {
+        assert.deepStrictEqual(actual[i], wanted[i], `${what}: element ${i}`);
+      }
+    }
+  }
+  assert.deepStrictEqual(result, expected);
+  assert.equal(JSON.stringify(result), JSON.stringify(expected), 'property order');
+});
+
+// Every element of a list used to travel as one argument of one call: a block of this many
+// statements overflowed the engine's stack and the parse was rejected.
+test('a block of 150,000 statements resolves with every statement', async () => {
+  const count = 150000;
+  const source = `#IF EQ(A, B)\n${'  NOP 7\n'.repeat(count)}#ENDIF\n`;
+  const result = await run(source);
+  assert.deepStrictEqual(result.diagnostics, []);
+  assert.equal(result.nodes.length, 1);
+  const { subsequence } = result.nodes[0].clauses[0];
+  assert.equal(subsequence.length, count);
+  for (const i of [0, count >> 1, count - 1]) {
+    assert.deepStrictEqual(subsequence[i], node(range(i + 1, 2, 5), 16, {
+      name: 'NOP',
+      precode: 0,
+      operands: [node(range(i + 1, 6, 7), 20, { value: 7, buffer: '7' }, 't.vx')],
+    }, 't.vx'), `statement ${i}`);
   }
 });
 

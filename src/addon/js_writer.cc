@@ -146,19 +146,23 @@ void JsWriter::forgetHandles() {
 }
 
 napi_value JsWriter::write(const Syntax::Node& node) {
-  begin();
+  begin(&node);
   node.describe(*this);
   return end();
 }
 
 napi_value JsWriter::write(const Toolchain::Diagnostic& diagnostic) {
-  begin();
+  begin(nullptr);
   Syntax::describe(diagnostic, *this);
   return end();
 }
 
-void JsWriter::begin() {
-  frames_.push_back({args_.size(), properties_.size(), counts_.size(), kHashStart});
+void JsWriter::prebuilt(const Syntax::Node* owner, const char* name, napi_ref array) {
+  prebuilt_[{owner, name}] = array;
+}
+
+void JsWriter::begin(const Syntax::Node* owner) {
+  frames_.push_back({owner, args_.size(), properties_.size(), counts_.size(), kHashStart});
 }
 
 void JsWriter::add(const char* name, Slot slot) {
@@ -400,6 +404,17 @@ Syntax::Writer& JsWriter::node(const char* name, const Syntax::Node& value) {
 }
 
 Syntax::Writer& JsWriter::nodes(const char* name, const Syntax::NodeList& values) {
+  if (!prebuilt_.empty()) {
+    const auto found = prebuilt_.find({frames_.back().owner, name});
+    if (found != prebuilt_.end()) {
+      // Converted ahead: one ready array, and an object of the same shape.
+      add(name, Slot::Value);
+      napi_value array = nullptr;
+      if (napi_get_reference_value(env_, found->second, &array) != napi_ok) fail();
+      push(array);
+      return *this;
+    }
+  }
   add(name, Slot::List);
   counts_.push_back(static_cast<uint32_t>(values.size()));
   for (const auto& value : values) push(write(*value));

@@ -16,6 +16,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -81,6 +82,11 @@ class JsWriter final : public Syntax::Writer {
   // closes one, so that no cached handle outlives its scope.
   void forgetHandles();
 
+  // From now on the list `name` of `owner` is written as this array, converted ahead (a long
+  // list, addon/long_lists.h); the reference stays the caller's.
+  void prebuilt(const Syntax::Node* owner, const char* name, napi_ref array);
+  void forgetPrebuilt() { prebuilt_.clear(); }
+
   bool failed() const { return failed_; }
   // The error of the first failed host call, as a handle of the current scope.
   napi_value error() const;
@@ -98,13 +104,14 @@ class JsWriter final : public Syntax::Writer {
 
  private:
   struct Frame {
+    const Syntax::Node* owner;
     size_t args;
     size_t properties;
     size_t counts;
     uint64_t hash;
   };
 
-  void begin();
+  void begin(const Syntax::Node* owner);
   napi_value end();
   void add(const char* name, Slot slot);
   void push(napi_value value);
@@ -127,6 +134,7 @@ class JsWriter final : public Syntax::Writer {
   std::vector<uint32_t> counts_;
   std::vector<Frame> frames_;
   std::vector<napi_value> packed_;
+  std::map<std::pair<const Syntax::Node*, const char*>, napi_ref> prebuilt_;
 
   // Layouts and factory handles recently used, by the hash of their property sequence.
   struct Recent {

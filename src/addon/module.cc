@@ -5,11 +5,11 @@
 #include "addon/parse_worker.h"
 #include "addon/read_rules.h"
 #include "toolchain/context.h"
+#include "toolchain/source_text.h"
 
 #include <napi.h>
 
 #include <memory>
-#include <sstream>
 #include <string>
 
 namespace VEXA::Addon {
@@ -50,19 +50,20 @@ Napi::Value ThrowLast(Napi::Env env) {
 }
 
 // Copies the bytes of a Buffer (or any typed array view the host calls a buffer) once.
-bool CopySource(Napi::Env env, napi_value buffer, std::string& bytes) {
+bool CopySource(Napi::Env env, napi_value buffer,
+                std::shared_ptr<const Toolchain::SourceText>& bytes) {
   napi_typedarray_type type = napi_uint8_array;
   size_t length = 0;
   void* data = nullptr;
   if (napi_get_typedarray_info(env, buffer, &type, &length, &data, nullptr, nullptr) == napi_ok) {
     const size_t size = length * ElementSize(type);
-    bytes.assign(static_cast<const char*>(data), size);
-    return true;
+    bytes = Toolchain::SourceText::copy(static_cast<const char*>(data), size);
+    return bytes != nullptr;
   }
   // A DataView passes some hosts' buffer test but is no typed array.
   if (napi_get_dataview_info(env, buffer, &length, &data, nullptr, nullptr) == napi_ok) {
-    bytes.assign(static_cast<const char*>(data), length);
-    return true;
+    bytes = Toolchain::SourceText::copy(static_cast<const char*>(data), length);
+    return bytes != nullptr;
   }
   return false;
 }
@@ -87,8 +88,8 @@ Napi::Value ParseEntry(const Napi::CallbackInfo& info) {
   if (env.IsExceptionPending()) return env.Undefined();
   auto context = std::make_shared<Toolchain::Context>("<anonymous>", rules);
 
-  std::string bytes;
-  if (!CopySource(env, info[1], bytes)) return ThrowLast(env);
+  std::shared_ptr<const Toolchain::SourceText> source;
+  if (!CopySource(env, info[1], source)) return ThrowLast(env);
 
   std::string name = info[0].As<Napi::String>().Utf8Value();
   if (env.IsExceptionPending()) return env.Undefined();
@@ -105,14 +106,13 @@ Napi::Value ParseEntry(const Napi::CallbackInfo& info) {
   }
   context->setKeywords(std::move(keywords));
 
-  auto source = std::make_shared<std::istringstream>(std::move(bytes));
   auto* worker = new Parse::Worker(env, std::move(source), std::move(context));
   if (env.IsExceptionPending()) {
     // The job could not be set up; it was never queued, so nothing will ever settle it.
     delete worker;
     return env.Undefined();
   }
-  Napi::Promise promise = worker->promise();
+  Napi::Value promise(env, worker->promise());
   worker->Queue();
   if (env.IsExceptionPending()) {
     delete worker;

@@ -8,7 +8,8 @@
 
 namespace VEXA::Lexer {
 
-Reader::Reader(std::shared_ptr<std::istream> source, std::shared_ptr<Toolchain::Context> context)
+Reader::Reader(std::shared_ptr<const Toolchain::SourceText> source,
+               std::shared_ptr<Toolchain::Context> context)
     : Stream(std::move(source)), context_(std::move(context)), scanners_(Scanner::list()) {}
 
 void Reader::rewind() {

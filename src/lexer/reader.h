@@ -9,7 +9,6 @@
 #include "toolchain/position.h"
 
 #include <cstdint>
-#include <istream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,7 +17,8 @@ namespace VEXA::Lexer {
 
 class Reader final : public Stream {
  public:
-  Reader(std::shared_ptr<std::istream> source, std::shared_ptr<Toolchain::Context> context);
+  Reader(std::shared_ptr<const Toolchain::SourceText> source,
+         std::shared_ptr<Toolchain::Context> context);
 
   // The next token of any kind, None included; the same EndOfInput token for ever once the input
   // has ended.

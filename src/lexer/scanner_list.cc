@@ -9,7 +9,7 @@
 #include "toolchain/context.h"
 
 #include <memory>
-#include <sstream>
+#include <string>
 
 namespace VEXA::Lexer::Scanner {
 
@@ -34,7 +34,7 @@ const std::array<uint8_t, 256>& firstCandidates() {
     // signed-word scanner looks ahead, for a letter that "INF" or "NAN" could start with: a
     // reader whose next byte is such a letter lets every scanner that may take a byte say so.
     auto context = std::make_shared<Toolchain::Context>("", std::make_shared<Toolchain::Rules>());
-    Reader reader(std::make_shared<std::istringstream>("I"), context);
+    Reader reader(Toolchain::SourceText::take("I"), context);
     std::array<uint8_t, 256> first{};
     const List& scanners = list();
     for (int c = 0; c < 256; ++c) {

@@ -1,17 +1,19 @@
 // Construction and rewinding of the character stream.
 #include "lexer/stream.h"
 
-#include <ios>
+#include <cstring>
 #include <utility>
 
 namespace VEXA::Lexer {
 
-Stream::Stream(std::shared_ptr<std::istream> source)
-    : source_(std::move(source)), buffer_(source_ ? source_->rdbuf() : nullptr) {
-  // Reading must never flush some output stream of the host.
-  if (source_) source_->tie(nullptr);
-  // Without a buffer there is nothing to read: an empty source.
-  eof_ = buffer_ == nullptr;
+Stream::Stream(std::shared_ptr<const Toolchain::SourceText> source) : source_(std::move(source)) {
+  if (source_) {
+    const std::string_view bytes = source_->bytes();
+    begin_ = bytes.data();
+    const void* nul = std::memchr(begin_, 0, bytes.size());
+    end_ = nul != nullptr ? static_cast<const char*>(nul) : begin_ + bytes.size();
+  }
+  next_ = begin_;
 }
 
 void Stream::rewind() {
@@ -19,12 +21,8 @@ void Stream::rewind() {
   pending = 0;
   endCounted_ = false;
   position = Toolchain::Position();
-  if (buffer_ == nullptr) return;
-  // The buffer is read directly, so the stream's own state flags are untouched; only our end
-  // flag needs clearing. A source that cannot seek stays at its end.
-  const bool seeked =
-      buffer_->pubseekpos(0, std::ios_base::in) != std::streampos(std::streamoff(-1));
-  eof_ = !seeked;
+  next_ = begin_;
+  eof_ = false;
 }
 
 }  // namespace VEXA::Lexer

@@ -1,21 +1,22 @@
 // The character stream under the lexer: reads the source one byte at a time, keeps the bytes of
-// the token being scanned, and counts lines and UTF-8 characters for source ranges.
+// the token being scanned, and counts lines and UTF-8 characters for source ranges. The source is
+// one contiguous buffer, read through a pointer: every byte of every parse passes through here.
 #pragma once
 
 #include "toolchain/characters.h"
 #include "toolchain/position.h"
+#include "toolchain/source_text.h"
 
 #include <cstdint>
-#include <istream>
 #include <memory>
-#include <streambuf>
 #include <string>
 
 namespace VEXA::Lexer {
 
 class Stream {
  public:
-  explicit Stream(std::shared_ptr<std::istream> source);
+  // The source's bytes; null reads as an empty source.
+  explicit Stream(std::shared_ptr<const Toolchain::SourceText> source);
 
   // Consumes one byte and returns it (0 to 255), or -1 at the end of the input.
   int get();
@@ -41,38 +42,34 @@ class Stream {
   Toolchain::Position position;
 
  private:
-  using Traits = std::char_traits<char>;
-
-  // The byte as 0 to 255, or -1 for the end of the input. A NUL byte ends the input for good:
-  // whatever follows it (in a string, a comment, anywhere) is never read.
-  static int byteOf(Traits::int_type r) {
-    return (r == Traits::eof() || r == 0) ? -1 : static_cast<int>(r);
-  }
   void count(int c);
 
-  std::shared_ptr<std::istream> source_;
-  // Read directly, byte by byte: the stream's own get/peek cost a sentry per call.
-  std::streambuf* buffer_;
+  std::shared_ptr<const Toolchain::SourceText> source_;
+  const char* begin_ = nullptr;
+  // The next byte, and the end of the input: the first NUL byte, or else the end of the buffer.
+  // A NUL byte ends the input for good: whatever follows it (in a string, a comment, anywhere) is
+  // never read.
+  const char* next_ = nullptr;
+  const char* end_ = nullptr;
   bool eof_ = false;
   bool endCounted_ = false;
 };
 
 inline int Stream::peek() {
-  if (eof_) return -1;
-  const int c = byteOf(buffer_->sgetc());
-  if (c < 0) eof_ = true;
-  return c;
+  if (next_ == end_) {
+    eof_ = true;
+    return -1;
+  }
+  return static_cast<unsigned char>(*next_);
 }
 
 inline int Stream::get() {
   int c = -1;
-  if (!eof_) {
-    c = byteOf(buffer_->sbumpc());
-    if (c < 0) {
-      eof_ = true;
-    } else {
-      lexeme.push_back(static_cast<char>(c));
-    }
+  if (next_ == end_) {
+    eof_ = true;
+  } else {
+    c = static_cast<unsigned char>(*next_++);
+    lexeme.push_back(static_cast<char>(c));
   }
   count(c);
   return c;
@@ -80,9 +77,10 @@ inline int Stream::get() {
 
 inline void Stream::skip() {
   int c = -1;
-  if (!eof_) {
-    c = byteOf(buffer_->sbumpc());
-    if (c < 0) eof_ = true;
+  if (next_ == end_) {
+    eof_ = true;
+  } else {
+    c = static_cast<unsigned char>(*next_++);
   }
   count(c);
 }

@@ -5,7 +5,8 @@
 
 namespace VEXA {
 
-Parser::Parser(std::shared_ptr<std::istream> source, std::shared_ptr<Toolchain::Context> context)
+Parser::Parser(std::shared_ptr<const Toolchain::SourceText> source,
+               std::shared_ptr<Toolchain::Context> context)
     : context_(context),
       arena_(std::make_shared<Syntax::NodeArena>()),
       reader_(std::make_unique<Lexer::Reader>(std::move(source), std::move(context))) {

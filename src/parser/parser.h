@@ -8,8 +8,8 @@
 #include "toolchain/context.h"
 #include "toolchain/diagnostic.h"
 
-#include <istream>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -20,7 +20,8 @@ using Lexer::TokenKind;
 
 class Parser {
  public:
-  Parser(std::shared_ptr<std::istream> source, std::shared_ptr<Toolchain::Context> context);
+  Parser(std::shared_ptr<const Toolchain::SourceText> source,
+         std::shared_ptr<Toolchain::Context> context);
 
   // Moves the window one token on, skipping None tokens; returns the new lookahead.
   const Token& advance();

@@ -5,9 +5,25 @@
 #include "parser/parser.h"
 #include "parser/statement_list.h"
 
+#include <iterator>
+#include <streambuf>
+
 namespace VEXA {
 
 Program parseProgram(std::shared_ptr<std::istream> source,
+                     std::shared_ptr<Toolchain::Context> context) {
+  auto bytes = std::make_shared<std::string>();
+  if (source) {
+    // Reading must never flush some output stream of the host.
+    source->tie(nullptr);
+    if (std::streambuf* buffer = source->rdbuf()) {
+      bytes->assign(std::istreambuf_iterator<char>(buffer), std::istreambuf_iterator<char>());
+    }
+  }
+  return parseProgram(Toolchain::SourceText::take(std::move(*bytes)), std::move(context));
+}
+
+Program parseProgram(std::shared_ptr<const Toolchain::SourceText> source,
                      std::shared_ptr<Toolchain::Context> context) {
   Program program{context, {}};
   program.nodes.reserve(1024);

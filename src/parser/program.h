@@ -3,9 +3,11 @@
 
 #include "syntax/node.h"
 #include "toolchain/context.h"
+#include "toolchain/source_text.h"
 
 #include <istream>
 #include <memory>
+#include <string>
 
 namespace VEXA {
 
@@ -20,7 +22,11 @@ struct Program {
   NodeList nodes;
 };
 
-// Never fails: every problem of the source becomes a diagnostic in the result's context.
+// Never fails: every problem of the source becomes a diagnostic in the result's context. The bytes
+// are read in place; a null source is an empty one.
+Program parseProgram(std::shared_ptr<const Toolchain::SourceText> source,
+                     std::shared_ptr<Toolchain::Context> context);
+// The same for a stream, read whole into memory first.
 Program parseProgram(std::shared_ptr<std::istream> source,
                      std::shared_ptr<Toolchain::Context> context);
 
