@@ -67,17 +67,18 @@ function startWorker() {
     workerData: { addon: path.resolve(__dirname, '..'), words: WORDS },
   });
   worker.on('message', ({ id, result }) => {
-    waiting.get(id)(result);
+    waiting.get(id).resolve(result);
     waiting.delete(id);
   });
   worker.on('error', (error) => {
-    for (const reject of waiting.values()) reject(error);
+    for (const { reject } of waiting.values()) reject(error);
+    waiting.clear();
   });
 }
 function parseInWorker(bytes, options) {
   const id = nextId++;
-  return new Promise((resolve) => {
-    waiting.set(id, resolve);
+  return new Promise((resolve, reject) => {
+    waiting.set(id, { resolve, reject });
     worker.postMessage({ id, bytes, ...options });
   });
 }
