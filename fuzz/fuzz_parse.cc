@@ -122,7 +122,9 @@ std::string Parse(const std::string& bytes, uint8_t selector) {
   rules->parseBlocks = (selector >> 1) & 1;
   rules->diagnosticLimit = (selector >> 2) & 3;
   auto context = std::make_shared<VEXA::Toolchain::Context>("fuzz.vx", rules);
-  context->setKeywords(Table((selector >> 4) & 1));
+  // Keyword tables are immutable and shared between parses, as in the addon: built once each.
+  static const std::shared_ptr<const VEXA::KeywordTable> tables[2] = {Table(false), Table(true)};
+  context->setKeywords(tables[(selector >> 4) & 1]);
   VEXA::Program program =
       VEXA::parseProgram(std::make_shared<std::istringstream>(bytes), std::move(context));
   // The source ends at its first NUL byte: nothing after it is ever read.

@@ -10,6 +10,8 @@ namespace {
 
 constexpr uint64_t kHashStart = 14695981039346656037ull;
 constexpr uint64_t kHashPrime = 1099511628211ull;
+// The most list elements handed to a factory as separate arguments.
+constexpr uint32_t kLongestSpread = 1024;
 
 // A property name as a JavaScript string literal.
 void appendQuoted(std::string& out, const char* name) {
@@ -198,7 +200,11 @@ napi_value JsWriter::end() {
     if (!failed_) {
       const napi_value* args = args_.data() + frame.args;
       const uint32_t* counts = counts_.data() + frame.counts;
-      result = recent.factory != nullptr
+      // A list passed as rest arguments lands on the engine's stack, element by element: a very
+      // long one would overflow it (sooner on a worker thread's smaller stack), so such an object
+      // is built property by property instead.
+      const bool spreadTooLong = recent.layout->restList && counts[0] > kLongestSpread;
+      result = recent.factory != nullptr && !spreadTooLong
                    ? call(*recent.layout, recent.factory, args, args_.size() - frame.args, counts)
                    : plain(*recent.layout, args, counts);
     }
