@@ -90,7 +90,7 @@ std::shared_ptr<Syntax::Value> Arguments::argument(Parser& parser, const Token& 
       parser.advance();
       break;
     case TokenKind::LeftParen:
-      // The parenthesis is both the letter and the opening of the specification.
+      // The parenthesis is both the letter and the opening of the format specification.
       first = parser.current;
       break;
     default:

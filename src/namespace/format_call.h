@@ -19,7 +19,7 @@ class FormatCall final : public Syntax::Value {
   // way a method is, with the key added after.
   void describe(Syntax::Writer& out) const override;
 
-  // The specification's arguments in source order.
+  // The format specification's arguments in source order.
   Syntax::NodeList args;
 };
 

@@ -1,4 +1,4 @@
-// The specifications whose items may be format calls again: "s" and "(".
+// The format specifications whose items may be format calls again: "s" and "(".
 #include "namespace/format_call_parser.h"
 #include "namespace/format_specifications.h"
 #include "parser/name.h"

@@ -1,5 +1,5 @@
-// The specifications of the six format letters. Each runs between the parentheses of its call:
-// it starts on the first token after "(", stops on the ")" when it succeeds, and builds the
+// The format specifications of the six format letters. Each runs between the parentheses of its
+// call: it starts on the first token after "(", stops on the ")" when it succeeds, and builds the
 // format call from the letter token. "Value" below is a value of the format mode (registers and
 // indirections allowed); "plain" one of the plain mode.
 #pragma once
@@ -34,7 +34,7 @@ std::shared_ptr<FormatCall> parseL(Parser& parser, const Token& letter);
 // item := Identifier | formatCall | plain
 std::shared_ptr<FormatCall> parseGroup(Parser& parser, const Token& letter);
 
-// Helpers the specifications share.
+// Helpers the format specifications share.
 
 inline std::shared_ptr<FormatCall> makeCall(Parser& parser, const Token& letter,
                                             Syntax::NodeList args) {

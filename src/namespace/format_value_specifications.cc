@@ -1,4 +1,4 @@
-// The specifications made of values: "b", "f", "nz" and "L".
+// The format specifications made of values: "b", "f", "nz" and "L".
 #include "namespace/arguments.h"
 #include "namespace/format_specifications.h"
 #include "parser/name.h"
