@@ -20,7 +20,17 @@ if (run(process.execPath, [path.join(__dirname, 'build.js'), 'sanitize'], proces
   process.exit(1);
 }
 
-const runtime = execFileSync('g++', ['-print-file-name=libasan.so']).toString().trim();
+// The runtime must be the one of the compiler that built the addon: GCC's libasan, or clang's
+// own runtime when CMake picked clang (CXX=clang++).
+function sanitizerRuntime() {
+  const cache = fs.readFileSync(path.join(root, 'build-sanitize', 'CMakeCache.txt'), 'utf8');
+  const compiler = (cache.match(/^CMAKE_CXX_COMPILER:\w+=(.*)$/m) || [])[1] || 'g++';
+  const clang = /clang/.test(path.basename(compiler));
+  const arch = { x64: 'x86_64', arm64: 'aarch64', ia32: 'i386' }[process.arch] || process.arch;
+  const file = clang ? `libclang_rt.asan-${arch}.so` : 'libasan.so';
+  return execFileSync(compiler, [`-print-file-name=${file}`]).toString().trim();
+}
+const runtime = sanitizerRuntime();
 const logs = fs.mkdtempSync(path.join(os.tmpdir(), 'vexa-sanitize-'));
 const env = {
   ...process.env,
