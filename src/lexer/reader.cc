@@ -9,8 +9,12 @@
 namespace VEXA::Lexer {
 
 Reader::Reader(std::shared_ptr<const Toolchain::SourceText> source,
-               std::shared_ptr<Toolchain::Context> context)
-    : Stream(std::move(source)), context_(std::move(context)), scanners_(Scanner::list()) {}
+               std::shared_ptr<Toolchain::Context> context,
+               std::shared_ptr<Toolchain::TextStore> texts)
+    : Stream(std::move(source)),
+      context_(std::move(context)),
+      texts_(std::move(texts)),
+      scanners_(Scanner::list()) {}
 
 void Reader::rewind() {
   Stream::rewind();
@@ -22,7 +26,7 @@ void Reader::rewind() {
 }
 
 Toolchain::Range Reader::tokenRange() const {
-  if (lexeme.size() == 1 && lexeme[0] == '\n') {
+  if (const std::string_view text = lexeme(); text.size() == 1 && text[0] == '\n') {
     return {tokenStart, {tokenStart.line, tokenStart.character + 1}};
   }
   return {tokenStart, position};
@@ -32,7 +36,7 @@ Token Reader::makeToken(TokenKind kind, std::string_view text) const {
   Token token;
   token.kind = kind;
   token.range = tokenRange();
-  token.text.assign(text);
+  token.text = text;
   token.filePath = context_->name();
   return token;
 }
@@ -63,7 +67,7 @@ Token Reader::next() {
     if (tag.kind != TokenKind::None) return tag;
   }
 
-  lexeme.clear();
+  clearLexeme();
   tokenStart = position;
   const int c = get();
   // The stream reports a NUL byte as the end of the input, so nothing after it is ever read.
@@ -91,15 +95,17 @@ Token Reader::skipBlanks() {
   if (atEof()) return Token();
   // Blanks are skipped without being kept; the previous token's text must not linger either, or
   // a lone line feed there would make a warning's range look like a line feed's.
-  lexeme.clear();
+  clearLexeme();
   for (;;) {
+    // Runs of blanks at once; a carriage return alone, as it may need a warning.
+    takeWhile([](int c) { return c != '\r' && isInlineBlank(c); });
     const int c = peek();
     if (c == ';') break;
-    if (!isInlineBlank(c)) return Token();
+    if (c != '\r') return Token();
     skip();
     // The range of this warning starts where the previous token started: the blanks are part
     // of the lexeme that the next token empties.
-    if (c == '\r' && !peekIs('\n')) warn(Code::StrayCarriageReturn);
+    if (!peekIs('\n')) warn(Code::StrayCarriageReturn);
     if (atEof()) return Token();
   }
   if (context_->rules().parseBlocks) return scanBlockTag();
@@ -108,7 +114,7 @@ Token Reader::skipBlanks() {
 }
 
 Token Reader::scanBlockTag() {
-  lexeme.clear();
+  clearLexeme();
   tokenStart = position;
   get();  // ";"
   if (!acceptChar('<')) {
@@ -116,7 +122,7 @@ Token Reader::scanBlockTag() {
     return Token();
   }
   const bool isInline = acceptChar('=');
-  for (int c = peek(); c >= 0 && c != '>' && c != '\n'; c = peek()) get();
+  skipUntil([](int c) { return c == '>' || c == '\n'; });
   if (!peekIs('>')) {
     context_->diagnostics()
         .add(Code::Unterminated, Toolchain::Severity::Warning, tokenRange())
@@ -125,14 +131,15 @@ Token Reader::scanBlockTag() {
   }
   get();  // ">"
   // ";<>": nothing between the brackets.
-  if (lexeme.size() < 4) {
+  const std::string_view text = lexeme();
+  if (text.size() < 4) {
     warn(Code::EmptyBlockTag);
     skipToLineEnd();
     return Token();
   }
   // The name between "<" and ">"; an inline tag's name keeps its "=".
   Token tag = makeToken(isInline ? TokenKind::InlineBlockTag : TokenKind::BlockTag,
-                        std::string_view(lexeme).substr(2, lexeme.size() - 3));
+                        text.substr(2, text.size() - 3));
   if (isInline) {
     // A word right after the tag is a label, as if it stood in column 0.
     labelColumn = position.character;
@@ -144,7 +151,7 @@ Token Reader::scanBlockTag() {
 }
 
 void Reader::skipToLineEnd() {
-  for (int c = peek(); c >= 0 && c != '\n'; c = peek()) skip();
+  skipUntil([](int c) { return c == '\n'; });
 }
 
 std::string Reader::describeCharacter(int c) {

@@ -7,6 +7,7 @@
 #include "lexer/token.h"
 #include "toolchain/context.h"
 #include "toolchain/position.h"
+#include "toolchain/text_store.h"
 
 #include <cstdint>
 #include <memory>
@@ -17,8 +18,9 @@ namespace VEXA::Lexer {
 
 class Reader final : public Stream {
  public:
+  // Texts that are no slice of the source go to `texts`.
   Reader(std::shared_ptr<const Toolchain::SourceText> source,
-         std::shared_ptr<Toolchain::Context> context);
+         std::shared_ptr<Toolchain::Context> context, std::shared_ptr<Toolchain::TextStore> texts);
 
   // The next token of any kind, None included; the same EndOfInput token for ever once the input
   // has ended.
@@ -31,9 +33,12 @@ class Reader final : public Stream {
   // From tokenStart to the current position; a lone line feed covers one character on its own
   // line, although the position has moved on to the next line.
   Toolchain::Range tokenRange() const;
-  // A token over tokenRange, with the lexeme or the given text.
-  Token makeToken(TokenKind kind) const { return makeToken(kind, lexeme); }
+  // A token over tokenRange, with the lexeme or the given text, which must be a slice of the
+  // source, a literal or a kept text.
+  Token makeToken(TokenKind kind) const { return makeToken(kind, lexeme()); }
   Token makeToken(TokenKind kind, std::string_view text) const;
+  // A copy of a made-up text that lives as long as the parse's nodes.
+  std::string_view keep(std::string_view text) { return texts_->keep(text); }
   // A warning over tokenRange; the scan goes on.
   void warn(Code code);
   // An error over tokenRange, with an optional argument, and the None token of a failed scan.
@@ -59,6 +64,7 @@ class Reader final : public Stream {
   std::string describeCharacter(int c);
 
   std::shared_ptr<Toolchain::Context> context_;
+  std::shared_ptr<Toolchain::TextStore> texts_;
   const Scanner::List& scanners_;
   // Once the input has ended (at its end or at a NUL byte), every call of next returns end_.
   bool finished_ = false;

@@ -13,13 +13,13 @@ bool Identifier::accept(Reader&, int c) const {
 }
 
 Token Identifier::scan(Reader& reader, int) const {
-  while (isWordChar(reader.peek())) reader.get();
+  reader.takeWhile(isWordChar);
   // Words are ASCII, so bytes and characters agree.
-  const uint64_t startColumn = reader.position.character - reader.lexeme.size();
+  const uint64_t startColumn = reader.position.character - reader.lexeme().size();
   if (startColumn == reader.labelColumn) return reader.makeToken(TokenKind::Identifier);
 
   const KeywordTable* keywords = reader.context().keywords();
-  TokenKind kind = keywords ? lookupKeyword(*keywords, reader.lexeme) : TokenKind::Identifier;
+  TokenKind kind = keywords ? lookupKeyword(*keywords, reader.lexeme()) : TokenKind::Identifier;
   if (kind == TokenKind::Identifier && reader.atLineStart) kind = TokenKind::Instruction;
   return reader.makeToken(kind);
 }

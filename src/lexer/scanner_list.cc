@@ -34,7 +34,8 @@ const std::array<uint8_t, 256>& firstCandidates() {
     // signed-word scanner looks ahead, for a letter that "INF" or "NAN" could start with: a
     // reader whose next byte is such a letter lets every scanner that may take a byte say so.
     auto context = std::make_shared<Toolchain::Context>("", std::make_shared<Toolchain::Rules>());
-    Reader reader(Toolchain::SourceText::take("I"), context);
+    Reader reader(Toolchain::SourceText::take("I"), context,
+                  std::make_shared<Toolchain::TextStore>());
     std::array<uint8_t, 256> first{};
     const List& scanners = list();
     for (int c = 0; c < 256; ++c) {

@@ -43,7 +43,9 @@ Token Operator::scan(Reader& reader, int c) const {
           registers.find(static_cast<char>(letter)) != std::string_view::npos ||
           (!reader.context().rules().strict && registers.find(lower) != std::string_view::npos);
       if (!allowed) return reader.errorToken(Code::UnknownRegister);
-      return reader.makeToken(TokenKind::RegisterLiteral, std::string_view(&lower, 1));
+      // The letter in lower case: one byte of the fixed list, which outlives every token.
+      return reader.makeToken(TokenKind::RegisterLiteral,
+                              registers.substr(registers.find(lower), 1));
     }
     default:
       return reader.errorToken(Code::Unhandled, "Lexer::Scanner::Operator.scan");

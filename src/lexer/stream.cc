@@ -14,14 +14,15 @@ Stream::Stream(std::shared_ptr<const Toolchain::SourceText> source) : source_(st
     end_ = nul != nullptr ? static_cast<const char*>(nul) : begin_ + bytes.size();
   }
   next_ = begin_;
+  lexemeStart_ = begin_;
 }
 
 void Stream::rewind() {
-  lexeme.clear();
   pending = 0;
   endCounted_ = false;
   position = Toolchain::Position();
   next_ = begin_;
+  lexemeStart_ = begin_;
   eof_ = false;
 }
 

@@ -4,7 +4,6 @@
 #include "toolchain/position.h"
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 namespace VEXA::Lexer {
@@ -47,7 +46,9 @@ enum class TokenKind : uint8_t {
 struct Token {
   TokenKind kind = TokenKind::None;
   Toolchain::Range range;
-  std::string text;
+  // A slice of the source, or a text kept in the parse's text store when it is no slice: either
+  // way it lives as long as the parse's nodes, so tokens copy freely.
+  std::string_view text;
   // The source's name. A view into the context's name, which is fixed before the parse starts and
   // outlives every token and node of the parse; copying tokens therefore never copies the path.
   std::string_view filePath;

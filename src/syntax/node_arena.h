@@ -19,8 +19,8 @@ class NodeArena {
 
   void* allocate(size_t size, size_t alignment);
 
-  // Something the nodes point into without owning it (the source name their tokens view): it
-  // lives as long as the arena.
+  // Something the nodes point into without owning it (the source, the source name and the other
+  // texts their tokens view): it lives as long as the arena.
   void keep(std::shared_ptr<const void> anchor) { anchors_.push_back(std::move(anchor)); }
 
  private:
