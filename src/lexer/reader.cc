@@ -14,6 +14,7 @@ Reader::Reader(std::shared_ptr<const Toolchain::SourceText> source,
     : Stream(std::move(source)),
       context_(std::move(context)),
       texts_(std::move(texts)),
+      keywords_(context_->keywords()),
       scanners_(Scanner::list()) {}
 
 void Reader::rewind() {

@@ -2,6 +2,7 @@
 // block-tag comments into tokens, and offers each token's first byte to the scanners in order.
 #pragma once
 
+#include "lexer/keyword_index.h"
 #include "lexer/scanner_list.h"
 #include "lexer/stream.h"
 #include "lexer/token.h"
@@ -29,6 +30,8 @@ class Reader final : public Stream {
   void rewind();
 
   Toolchain::Context& context() const { return *context_; }
+  // The kind the context's keyword table gives the word, or Identifier.
+  TokenKind keywordKind(std::string_view word) const { return keywords_.find(word); }
 
   // From tokenStart to the current position; a lone line feed covers one character on its own
   // line, although the position has moved on to the next line.
@@ -65,6 +68,7 @@ class Reader final : public Stream {
 
   std::shared_ptr<Toolchain::Context> context_;
   std::shared_ptr<Toolchain::TextStore> texts_;
+  KeywordIndex keywords_;
   const Scanner::List& scanners_;
   // Once the input has ended (at its end or at a NUL byte), every call of next returns end_.
   bool finished_ = false;

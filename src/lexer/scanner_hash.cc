@@ -3,7 +3,6 @@
 // that is a command at the start of a line and a plain hash name elsewhere.
 #include "lexer/scanners.h"
 
-#include "lexer/keyword_table.h"
 #include "lexer/reader.h"
 #include "toolchain/characters.h"
 #include "toolchain/name_hash.h"
@@ -82,8 +81,7 @@ Token Hash::scan(Reader& reader, int) const {
     spelled.append(name);
     word = spelled;
   }
-  const KeywordTable* keywords = reader.context().keywords();
-  TokenKind kind = keywords ? lookupKeyword(*keywords, word) : TokenKind::Identifier;
+  TokenKind kind = reader.keywordKind(word);
   if (kind == TokenKind::Identifier) {
     kind = reader.atLineStart ? TokenKind::Command : TokenKind::HashName;
   }
