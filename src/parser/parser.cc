@@ -8,7 +8,7 @@ namespace VEXA {
 Parser::Parser(std::shared_ptr<const Toolchain::SourceText> source,
                std::shared_ptr<Toolchain::Context> context)
     : context_(context),
-      arena_(std::make_shared<Syntax::NodeArena>()),
+      arena_(Syntax::NodeArena::create()),
       texts_(std::make_shared<Toolchain::TextStore>()) {
   // Token texts, and the nodes that copy tokens, view the source, the text store and the name:
   // all three live as long as the arena, that is as long as the last node.

@@ -56,7 +56,8 @@ class Parser {
   // A new node of this parse, in the parse's node arena.
   template <typename T, typename... Args>
   std::shared_ptr<T> make(Args&&... args) {
-    return std::allocate_shared<T>(Syntax::ArenaAllocator<T>(arena_), std::forward<Args>(args)...);
+    return std::allocate_shared<T>(Syntax::ArenaAllocator<T>(arena_.get()),
+                                   std::forward<Args>(args)...);
   }
   bool errorPending() const { return errorPending_; }
 
@@ -84,7 +85,7 @@ class Parser {
 
  private:
   std::shared_ptr<Toolchain::Context> context_;
-  std::shared_ptr<Syntax::NodeArena> arena_;
+  Syntax::ArenaShare arena_;
   std::shared_ptr<Toolchain::TextStore> texts_;
   bool putBackPending_ = false;
   bool errorPending_ = false;

@@ -2,8 +2,11 @@
 // released together when the result has been converted, so they are carved out of large blocks
 // and never freed one by one. Blocks go back to a small process-wide pool when the arena dies,
 // so the next parse reuses pages that are already mapped instead of faulting in fresh ones.
+// The arena counts its own shares: one per node, taken when the node's memory is carved and
+// given back when it is released, and one for the parser that builds them.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <vector>
@@ -12,10 +15,16 @@ namespace VEXA::Syntax {
 
 class NodeArena {
  public:
-  NodeArena() = default;
-  ~NodeArena();
+  // A new arena with one share, the caller's.
+  static NodeArena* create() { return new NodeArena(); }
   NodeArena(const NodeArena&) = delete;
   NodeArena& operator=(const NodeArena&) = delete;
+
+  // Shares may be taken and given back on any thread; the last one given back frees the arena.
+  void retain() { shares_.fetch_add(1, std::memory_order_relaxed); }
+  void release() {
+    if (shares_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+  }
 
   void* allocate(size_t size, size_t alignment);
 
@@ -24,6 +33,9 @@ class NodeArena {
   void keep(std::shared_ptr<const void> anchor) { anchors_.push_back(std::move(anchor)); }
 
  private:
+  NodeArena() = default;
+  ~NodeArena();
+
   struct Block {
     char* data;
     bool pooled;  // a standard block of the pool, else a malloc'd one of its own
@@ -33,30 +45,41 @@ class NodeArena {
   char* end_ = nullptr;
   std::vector<Block> blocks_;
   std::vector<std::shared_ptr<const void>> anchors_;
+  std::atomic<size_t> shares_{1};
 };
 
-// Hands arena memory to allocate_shared; deallocation is left to the arena's end. Every node's
-// control block keeps a copy of its allocator, and with it a share of the arena, so the arena
-// lives exactly as long as the last node carved from it, whoever holds that node.
+// Gives back the holder's share when it goes.
+struct ArenaRelease {
+  void operator()(NodeArena* arena) const { arena->release(); }
+};
+using ArenaShare = std::unique_ptr<NodeArena, ArenaRelease>;
+
+// Hands arena memory to allocate_shared; the memory itself goes with the arena. allocate_shared
+// allocates each node's control block once and deallocates it once, when the last reference to
+// the node goes: a share of the arena is taken there and given back there, so the arena lives
+// exactly as long as the last node carved from it, whoever holds that node. Copies of the
+// allocator (allocate_shared makes several) are plain pointers and cost nothing.
 template <typename T>
 struct ArenaAllocator {
   using value_type = T;
 
-  explicit ArenaAllocator(std::shared_ptr<NodeArena> arena) : arena(std::move(arena)) {}
+  explicit ArenaAllocator(NodeArena* arena) : arena(arena) {}
   template <typename U>
   ArenaAllocator(const ArenaAllocator<U>& other) : arena(other.arena) {}
 
   T* allocate(size_t count) {
+    arena->retain();
     return static_cast<T*>(arena->allocate(count * sizeof(T), alignof(T)));
   }
-  void deallocate(T*, size_t) {}
+  // May free the arena, and with it the memory given back: nothing touches that memory after.
+  void deallocate(T*, size_t) { arena->release(); }
 
   template <typename U>
   bool operator==(const ArenaAllocator<U>& other) const {
     return arena == other.arena;
   }
 
-  std::shared_ptr<NodeArena> arena;
+  NodeArena* arena;
 };
 
 }  // namespace VEXA::Syntax
