@@ -14,6 +14,7 @@ Reader::Reader(std::shared_ptr<const Toolchain::SourceText> source,
     : Stream(std::move(source)),
       context_(std::move(context)),
       texts_(std::move(texts)),
+      name_(&context_->name()),
       keywords_(context_->keywords()),
       scanners_(Scanner::list()) {}
 
@@ -24,22 +25,6 @@ void Reader::rewind() {
   tokenStart = Toolchain::Position();
   finished_ = false;
   end_ = Token();
-}
-
-Toolchain::Range Reader::tokenRange() const {
-  if (const std::string_view text = lexeme(); text.size() == 1 && text[0] == '\n') {
-    return {tokenStart, {tokenStart.line, tokenStart.character + 1}};
-  }
-  return {tokenStart, position};
-}
-
-Token Reader::makeToken(TokenKind kind, std::string_view text) const {
-  Token token;
-  token.kind = kind;
-  token.range = tokenRange();
-  token.text = text;
-  token.filePath = context_->name();
-  return token;
 }
 
 void Reader::warn(Code code) {

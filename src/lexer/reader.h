@@ -68,11 +68,30 @@ class Reader final : public Stream {
 
   std::shared_ptr<Toolchain::Context> context_;
   std::shared_ptr<Toolchain::TextStore> texts_;
+  // The context's name, which every token points to.
+  const std::string* name_;
   KeywordIndex keywords_;
   const Scanner::List& scanners_;
   // Once the input has ended (at its end or at a NUL byte), every call of next returns end_.
   bool finished_ = false;
   Token end_;
 };
+
+// Inline: one of each per token.
+inline Toolchain::Range Reader::tokenRange() const {
+  if (const std::string_view text = lexeme(); text.size() == 1 && text[0] == '\n') {
+    return {tokenStart, {tokenStart.line, tokenStart.character + 1}};
+  }
+  return {tokenStart, position};
+}
+
+inline Token Reader::makeToken(TokenKind kind, std::string_view text) const {
+  Token token;
+  token.kind = kind;
+  token.range = tokenRange();
+  token.text = text;
+  token.file = name_;
+  return token;
+}
 
 }  // namespace VEXA::Lexer
