@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -26,7 +27,19 @@ class NodeArena {
     if (shares_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
   }
 
-  void* allocate(size_t size, size_t alignment);
+  // Inline: once per node. Only a full block takes the call.
+  void* allocate(size_t size, size_t alignment) {
+    if (next_ != nullptr) {
+      const auto address = reinterpret_cast<uintptr_t>(next_);
+      char* start =
+          reinterpret_cast<char*>((address + alignment - 1) & ~(uintptr_t{alignment} - 1));
+      if (start <= end_ && size <= static_cast<size_t>(end_ - start)) {
+        next_ = start + size;
+        return start;
+      }
+    }
+    return allocateInNewBlock(size, alignment);
+  }
 
   // Something the nodes point into without owning it (the source, the source name and the other
   // texts their tokens view): it lives as long as the arena.
@@ -35,6 +48,9 @@ class NodeArena {
  private:
   NodeArena() = default;
   ~NodeArena();
+
+  // A block of its own, or a fresh standard block that the allocation starts.
+  void* allocateInNewBlock(size_t size, size_t alignment);
 
   struct Block {
     char* data;
