@@ -32,6 +32,9 @@ KeywordIndex::KeywordIndex(const KeywordTable* table) {
     size_t at = h & mask_;
     while (slots_[at].key != nullptr) at = (at + 1) & mask_;
     slots_[at] = {word.data(), static_cast<uint32_t>(word.size()), h, kind};
+    if (!word.empty()) {
+      lengths_[static_cast<unsigned char>(word[0])] |= uint64_t{1} << lengthBit(word.size());
+    }
   }
 }
 
@@ -47,6 +50,12 @@ uint32_t KeywordIndex::hash(std::string_view word) const {
 
 TokenKind KeywordIndex::find(std::string_view word) const {
   if (slots_.empty()) return TokenKind::Identifier;
+  if (!word.empty()) {
+    // A key would be written as the folded word: its first byte must be that one.
+    const char first = strict_ ? word[0] : upper(word[0]);
+    const uint64_t lengths = lengths_[static_cast<unsigned char>(first)];
+    if ((lengths >> lengthBit(word.size()) & 1) == 0) return TokenKind::Identifier;
+  }
   const uint32_t h = hash(word);
   for (size_t at = h & mask_;; at = (at + 1) & mask_) {
     const Slot& slot = slots_[at];

@@ -63,7 +63,9 @@ Token Reader::next() {
     return end_;
   }
 
-  for (size_t i = Scanner::firstCandidates()[c]; i < scanners_.size(); ++i) {
+  // Looked up on first use, not in the constructor: building the table constructs a reader.
+  if (candidates_ == nullptr) candidates_ = &Scanner::firstCandidates();
+  for (size_t i = (*candidates_)[c]; i < scanners_.size(); ++i) {
     const Scanner::Base* scanner = scanners_[i];
     if (scanner->accept(*this, c)) {
       Token token = scanner->scan(*this, c);
