@@ -139,7 +139,7 @@ Token Reader::scanBlockTag() {
 }
 
 void Reader::skipToLineEnd() {
-  skipUntil([](int c) { return c == '\n'; });
+  skipLine();
 }
 
 std::string Reader::describeCharacter(int c) {

@@ -36,6 +36,9 @@ class Stream {
   // input; counts them as get does. `stops` must hold for the line feed.
   template <typename Stops>
   void skipUntil(Stops stops);
+  // skipUntil for the line feed alone: comment text, found with memchr and counted a word at a
+  // time while it is ASCII.
+  void skipLine();
   // Set once a read has met the end of the input; still false right after the last byte.
   bool atEof() const { return eof_; }
   // Back to the first byte, with an empty lexeme and position (0, 0).
