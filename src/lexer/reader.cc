@@ -64,15 +64,21 @@ Token Reader::next() {
   }
 
   // Looked up on first use, not in the constructor: building the table constructs a reader.
-  if (candidates_ == nullptr) candidates_ = &Scanner::firstCandidates();
-  for (size_t i = (*candidates_)[c]; i < scanners_.size(); ++i) {
-    const Scanner::Base* scanner = scanners_[i];
-    if (scanner->accept(*this, c)) {
-      Token token = scanner->scan(*this, c);
-      atLineStart = token.kind == TokenKind::Newline;
-      labelColumn = 0;
-      return token;
+  if (candidates_ == nullptr) candidates_ = &Scanner::candidates();
+  const Scanner::Base* scanner = nullptr;
+  size_t i = candidates_->first[c];
+  if (candidates_->certain[c]) {
+    scanner = scanners_[i];
+  } else {
+    for (; i < scanners_.size() && scanner == nullptr; ++i) {
+      if (scanners_[i]->accept(*this, c)) scanner = scanners_[i];
     }
+  }
+  if (scanner != nullptr) {
+    Token token = scanner->scan(*this, c);
+    atLineStart = token.kind == TokenKind::Newline;
+    labelColumn = 0;
+    return token;
   }
   // The byte's continuation bytes are consumed first, so the range covers the whole character.
   const std::string described = describeCharacter(c);

@@ -10,7 +10,6 @@
 #include "toolchain/position.h"
 #include "toolchain/text_store.h"
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -73,7 +72,7 @@ class Reader final : public Stream {
   const std::string* name_;
   KeywordIndex keywords_;
   const Scanner::List& scanners_;
-  const std::array<uint8_t, 256>* candidates_ = nullptr;
+  const Scanner::Candidates* candidates_ = nullptr;
   // Once the input has ended (at its end or at a NUL byte), every call of next returns end_.
   bool finished_ = false;
   Token end_;
