@@ -46,8 +46,15 @@ Token Reader::errorToken(Code code, std::string_view argument) {
 Token Reader::next() {
   if (finished_) return end_;
 
-  // Most tokens follow the previous one directly: only blanks and comments need the skip.
-  if (const int ahead = peek(); ahead == ';' || isInlineBlank(ahead)) {
+  // Most tokens follow the previous one directly or after spaces and tabs, which are skipped
+  // here; only a comment or another blank needs the call.
+  int ahead = peek();
+  if (ahead == ' ' || ahead == '\t') {
+    clearLexeme();
+    takeWhile([](int c) { return c == ' ' || c == '\t'; });
+    ahead = peek();
+  }
+  if (ahead == ';' || isInlineBlank(ahead)) {
     Token tag = skipBlanks();
     // A block tag leaves the line state alone: a label may follow an inline tag.
     if (tag.kind != TokenKind::None) return tag;
