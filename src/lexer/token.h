@@ -44,34 +44,12 @@ enum class TokenKind : uint8_t {
   None = 31,
 };
 
-// A token's text: a slice of the source, or a text kept in the parse's text store when it is no
-// slice; either way it lives as long as the parse's nodes, so tokens copy freely. Every node holds
-// one, so it is a pointer and a 32-bit length packed into 12 bytes rather than a 16-byte view: a
-// token longer than that would be a line of 4 Gi characters, past what positions count anyway.
-// It reads as a std::string_view wherever one is wanted.
-#pragma pack(push, 4)
-class TokenText {
- public:
-  TokenText() = default;
-  TokenText(std::string_view text)
-      : data_(text.data()), size_(static_cast<uint32_t>(text.size())) {}
-
-  operator std::string_view() const { return {data_, size_}; }
-  std::string_view view() const { return {data_, size_}; }
-  bool empty() const { return size_ == 0; }
-  size_t size() const { return size_; }
-  bool operator==(std::string_view other) const { return view() == other; }
-
- private:
-  const char* data_ = nullptr;
-  uint32_t size_ = 0;
-};
-#pragma pack(pop)
-
 struct Token {
   TokenKind kind = TokenKind::None;
   Toolchain::Range range;
-  TokenText text;
+  // A slice of the source, or a text kept in the parse's text store when it is no slice: either
+  // way it lives as long as the parse's nodes, so tokens copy freely.
+  std::string_view text;
   // The source's name: the context's, which is fixed before the parse starts and outlives every
   // token and node of the parse. A pointer rather than a view, as every node carries one; null
   // for a made-up token, whose name is empty.

@@ -11,17 +11,15 @@ namespace VEXA::Syntax {
 
 class Node {
  public:
-  Node(NodeType type, const Lexer::Token& token) : token(token), type(type) {}
+  Node(NodeType type, const Lexer::Token& token) : type(type), token(token) {}
   virtual ~Node() = default;
 
   // The node's properties in result order: "range", "type", "filePath" (unless the source is
   // anonymous), then what the derived class adds, each derived class calling its base first.
   virtual void describe(Writer& out) const;
 
-  // The token first and the type after it: a derived class's small members fill the space left
-  // behind the type.
-  Lexer::Token token;
   NodeType type;
+  Lexer::Token token;
 };
 
 }  // namespace VEXA::Syntax
