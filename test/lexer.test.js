@@ -67,6 +67,17 @@ test('positions count characters, and only line feeds start lines', () =>
     ['"é€" $', [noStatement(0, 0, 4), unexpected('$', 0, 5, 6)]],
   ]));
 
+// The only token after a comment is its line feed. An instruction that ends in a comma reports
+// 2005 at that line feed, whose range shows where the comment's characters end: long ASCII runs,
+// characters of two to four bytes, and a lead byte whose continuation never comes.
+test('comments are counted in characters up to their line feed', () =>
+  check([
+    ['  NOP A, ; abcdefghijklmnopqrstuvwxyz0123\n', [error(2005, range(0, 41, 42))]],
+    ['  NOP A, ; comment é€😀 abcdefghijk\n', [error(2005, range(0, 34, 35))]],
+    [[...Buffer.from(' NOP A,;'), 0xe9, ...Buffer.from('abcdefghij\n')], [error(2005, range(0, 19, 20))]],
+    ['  NOP A, ; no line feed', [error(2005, range(0, 23, 24))]],
+  ]));
+
 test('1201: a carriage return outside a CR LF pair; the range starts at the previous token', () =>
   check([
     [',\r\n', [noStatement(0, 0, 1)]],

@@ -35,7 +35,7 @@ bool atLineEnd(const Parser& parser) {
 
 std::shared_ptr<Syntax::Node> makeMemory(Parser& parser, const Token& labelOrKeyword, NodeType type,
                                          uint8_t multiplier, std::shared_ptr<Syntax::Node> size) {
-  auto address = parser.make<Syntax::Integer>(int64_t{-1}, false);
+  auto address = madeUpInteger(parser, -1);
   return parser.make<DEF::Memory>(labelOrKeyword, type, multiplier, std::move(size),
                                   std::move(address));
 }
@@ -67,7 +67,7 @@ std::shared_ptr<Syntax::Node> parseDef(Parser& parser, const Token& labelOrKeywo
     diagnostic.args.emplace_back("none");
     return nullptr;
   } else {
-    size = parser.make<Syntax::Integer>(int64_t{1}, false);
+    size = madeUpInteger(parser, 1);
   }
   return makeMemory(parser, labelOrKeyword, type, multiplier, std::move(size));
 }

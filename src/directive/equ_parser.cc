@@ -78,8 +78,7 @@ std::shared_ptr<Syntax::Node> parseMemory(Parser& parser, const Token& label) {
   auto address = parseInteger(parser);
   if (!address) return nullptr;
   if (!parser.accept(TokenKind::Comma)) {
-    return parser.make<EQU::Memory>(label, std::move(address),
-                                    parser.make<Syntax::Integer>(int64_t{1}, false));
+    return parser.make<EQU::Memory>(label, std::move(address), madeUpInteger(parser, 1));
   }
   auto size = parseInteger(parser);
   if (!size) return nullptr;

@@ -5,6 +5,7 @@
 #include "parser/value_parsers.h"
 #include "toolchain/name_hash.h"
 
+#include <array>
 #include <vector>
 
 namespace VEXA {
@@ -41,9 +42,18 @@ void warnAt(Parser& parser, Code code, const Precode& precode) {
 
 // The head of a line that starts with a precode (`previous`): the chain, then the mnemonic.
 std::shared_ptr<Instruction> parsePrecodedHead(Parser& parser) {
-  std::vector<Precode> precodes;
+  // Chains are short: the first few precodes stay on the stack, any further ones go to the heap.
+  std::array<Precode, 4> few;
+  std::vector<Precode> more;
+  size_t count = 0;
   do {
-    precodes.push_back({precodeCode(parser.previous), parser.previous.range});
+    const Precode read{precodeCode(parser.previous), parser.previous.range};
+    if (count < few.size()) {
+      few[count] = read;
+    } else {
+      more.push_back(read);
+    }
+    ++count;
     if (!parser.accept(TokenKind::Colon)) {
       parser.report(Code::MissingPrecodeColon, parser.current);
       return nullptr;
@@ -62,7 +72,8 @@ std::shared_ptr<Instruction> parsePrecodedHead(Parser& parser) {
   // The first known precode decides. An unknown one before it does not count, so it is no reason
   // to warn either.
   uint8_t chosen = 0;
-  for (const Precode& precode : precodes) {
+  for (size_t i = 0; i < count; ++i) {
+    const Precode& precode = i < few.size() ? few[i] : more[i - few.size()];
     if (precode.code == kExtendedPrecode) {
       if (node->extended) warnAt(parser, Code::RepeatedExtendedPrecode, precode);
       node->extended = true;

@@ -9,8 +9,14 @@
 namespace VEXA::Lexer {
 
 Reader::Reader(std::shared_ptr<const Toolchain::SourceText> source,
-               std::shared_ptr<Toolchain::Context> context)
-    : Stream(std::move(source)), context_(std::move(context)), scanners_(Scanner::list()) {}
+               std::shared_ptr<Toolchain::Context> context,
+               std::shared_ptr<Toolchain::TextStore> texts)
+    : Stream(std::move(source)),
+      context_(std::move(context)),
+      texts_(std::move(texts)),
+      name_(&context_->name()),
+      keywords_(context_->keywords()),
+      scanners_(Scanner::list()) {}
 
 void Reader::rewind() {
   Stream::rewind();
@@ -19,22 +25,6 @@ void Reader::rewind() {
   tokenStart = Toolchain::Position();
   finished_ = false;
   end_ = Token();
-}
-
-Toolchain::Range Reader::tokenRange() const {
-  if (lexeme.size() == 1 && lexeme[0] == '\n') {
-    return {tokenStart, {tokenStart.line, tokenStart.character + 1}};
-  }
-  return {tokenStart, position};
-}
-
-Token Reader::makeToken(TokenKind kind, std::string_view text) const {
-  Token token;
-  token.kind = kind;
-  token.range = tokenRange();
-  token.text.assign(text);
-  token.filePath = context_->name();
-  return token;
 }
 
 void Reader::warn(Code code) {
@@ -56,14 +46,21 @@ Token Reader::errorToken(Code code, std::string_view argument) {
 Token Reader::next() {
   if (finished_) return end_;
 
-  // Most tokens follow the previous one directly: only blanks and comments need the skip.
-  if (const int ahead = peek(); ahead == ';' || isInlineBlank(ahead)) {
+  // Most tokens follow the previous one directly or after spaces and tabs, which are skipped
+  // here; only a comment or another blank needs the call.
+  int ahead = peek();
+  if (ahead == ' ' || ahead == '\t') {
+    clearLexeme();
+    takeWhile([](int c) { return c == ' ' || c == '\t'; });
+    ahead = peek();
+  }
+  if (ahead == ';' || isInlineBlank(ahead)) {
     Token tag = skipBlanks();
     // A block tag leaves the line state alone: a label may follow an inline tag.
     if (tag.kind != TokenKind::None) return tag;
   }
 
-  lexeme.clear();
+  clearLexeme();
   tokenStart = position;
   const int c = get();
   // The stream reports a NUL byte as the end of the input, so nothing after it is ever read.
@@ -73,14 +70,22 @@ Token Reader::next() {
     return end_;
   }
 
-  for (size_t i = Scanner::firstCandidates()[c]; i < scanners_.size(); ++i) {
-    const Scanner::Base* scanner = scanners_[i];
-    if (scanner->accept(*this, c)) {
-      Token token = scanner->scan(*this, c);
-      atLineStart = token.kind == TokenKind::Newline;
-      labelColumn = 0;
-      return token;
+  // Looked up on first use, not in the constructor: building the table constructs a reader.
+  if (candidates_ == nullptr) candidates_ = &Scanner::candidates();
+  const Scanner::Base* scanner = nullptr;
+  size_t i = candidates_->first[c];
+  if (candidates_->certain[c]) {
+    scanner = scanners_[i];
+  } else {
+    for (; i < scanners_.size() && scanner == nullptr; ++i) {
+      if (scanners_[i]->accept(*this, c)) scanner = scanners_[i];
     }
+  }
+  if (scanner != nullptr) {
+    Token token = scanner->scan(*this, c);
+    atLineStart = token.kind == TokenKind::Newline;
+    labelColumn = 0;
+    return token;
   }
   // The byte's continuation bytes are consumed first, so the range covers the whole character.
   const std::string described = describeCharacter(c);
@@ -91,15 +96,17 @@ Token Reader::skipBlanks() {
   if (atEof()) return Token();
   // Blanks are skipped without being kept; the previous token's text must not linger either, or
   // a lone line feed there would make a warning's range look like a line feed's.
-  lexeme.clear();
+  clearLexeme();
   for (;;) {
+    // Runs of blanks at once; a carriage return alone, as it may need a warning.
+    takeWhile([](int c) { return c != '\r' && isInlineBlank(c); });
     const int c = peek();
     if (c == ';') break;
-    if (!isInlineBlank(c)) return Token();
+    if (c != '\r') return Token();
     skip();
     // The range of this warning starts where the previous token started: the blanks are part
     // of the lexeme that the next token empties.
-    if (c == '\r' && !peekIs('\n')) warn(Code::StrayCarriageReturn);
+    if (!peekIs('\n')) warn(Code::StrayCarriageReturn);
     if (atEof()) return Token();
   }
   if (context_->rules().parseBlocks) return scanBlockTag();
@@ -108,7 +115,7 @@ Token Reader::skipBlanks() {
 }
 
 Token Reader::scanBlockTag() {
-  lexeme.clear();
+  clearLexeme();
   tokenStart = position;
   get();  // ";"
   if (!acceptChar('<')) {
@@ -116,7 +123,7 @@ Token Reader::scanBlockTag() {
     return Token();
   }
   const bool isInline = acceptChar('=');
-  for (int c = peek(); c >= 0 && c != '>' && c != '\n'; c = peek()) get();
+  skipUntil([](int c) { return c == '>' || c == '\n'; });
   if (!peekIs('>')) {
     context_->diagnostics()
         .add(Code::Unterminated, Toolchain::Severity::Warning, tokenRange())
@@ -125,14 +132,15 @@ Token Reader::scanBlockTag() {
   }
   get();  // ">"
   // ";<>": nothing between the brackets.
-  if (lexeme.size() < 4) {
+  const std::string_view text = lexeme();
+  if (text.size() < 4) {
     warn(Code::EmptyBlockTag);
     skipToLineEnd();
     return Token();
   }
   // The name between "<" and ">"; an inline tag's name keeps its "=".
   Token tag = makeToken(isInline ? TokenKind::InlineBlockTag : TokenKind::BlockTag,
-                        std::string_view(lexeme).substr(2, lexeme.size() - 3));
+                        text.substr(2, text.size() - 3));
   if (isInline) {
     // A word right after the tag is a label, as if it stood in column 0.
     labelColumn = position.character;
@@ -144,7 +152,7 @@ Token Reader::scanBlockTag() {
 }
 
 void Reader::skipToLineEnd() {
-  for (int c = peek(); c >= 0 && c != '\n'; c = peek()) skip();
+  skipLine();
 }
 
 std::string Reader::describeCharacter(int c) {

@@ -13,8 +13,8 @@ bool At::accept(Reader&, int c) const {
 }
 
 Token At::scan(Reader& reader, int) const {
-  while (isLetter(reader.peek())) reader.get();
-  return reader.errorToken(Code::AtWord, std::string_view(reader.lexeme).substr(1));
+  reader.takeWhile(isLetter);
+  return reader.errorToken(Code::AtWord, reader.lexeme().substr(1));
 }
 
 }  // namespace VEXA::Lexer::Scanner

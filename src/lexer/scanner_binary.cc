@@ -20,8 +20,8 @@ bool Binary::accept(Reader&, int c) const {
 }
 
 Token Binary::scan(Reader& reader, int) const {
-  for (int c = reader.peek(); c == '0' || c == '1'; c = reader.peek()) reader.get();
-  const std::string_view digits = std::string_view(reader.lexeme).substr(1);
+  reader.takeWhile([](int c) { return c == '0' || c == '1'; });
+  const std::string_view digits = reader.lexeme().substr(1);
   if (digits.empty()) return reader.makeToken(TokenKind::Percent, "%");
   if (exceedsSignificant(digits, kMaxDigits)) return reader.errorToken(Code::BinaryLiteralTooLong);
   return reader.makeToken(TokenKind::BinaryLiteral);

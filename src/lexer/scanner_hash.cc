@@ -3,7 +3,6 @@
 // that is a command at the start of a line and a plain hash name elsewhere.
 #include "lexer/scanners.h"
 
-#include "lexer/keyword_table.h"
 #include "lexer/reader.h"
 #include "toolchain/characters.h"
 #include "toolchain/name_hash.h"
@@ -39,14 +38,14 @@ bool Hash::accept(Reader&, int c) const {
 }
 
 Token Hash::scan(Reader& reader, int) const {
-  while (isInlineBlank(reader.peek())) reader.get();
-  const size_t prefixLength = reader.lexeme.size();
+  reader.takeWhile(isInlineBlank);
+  const size_t prefixLength = reader.lexeme().size();
   const int c = reader.peek();
 
   if (isDigit(c)) {
-    while (isDigit(reader.peek())) reader.get();
+    reader.takeWhile(isDigit);
     if (prefixLength > 1) reader.warn(Code::BlankAfterHash);
-    const std::string_view digits = std::string_view(reader.lexeme).substr(prefixLength);
+    const std::string_view digits = reader.lexeme().substr(prefixLength);
     if (exceedsByte(digits)) reader.warn(Code::HashNumberTooLarge);
     return reader.makeToken(TokenKind::HashNumber, digits);
   }
@@ -56,9 +55,9 @@ Token Hash::scan(Reader& reader, int) const {
   // The first byte is taken on its own: "!" may start a name but never continues one, and
   // leaving it for the loop below would cut "#!name" into an empty name and a separate word.
   reader.get();
-  while (isWordChar(reader.peek())) reader.get();
+  reader.takeWhile(isWordChar);
   if (prefixLength > 1) reader.warn(Code::BlankAfterHash);
-  const std::string_view name = std::string_view(reader.lexeme).substr(prefixLength);
+  const std::string_view name = reader.lexeme().substr(prefixLength);
 
   switch (hashName(name, reader.context().caseMode())) {
     case kIf:
@@ -75,19 +74,20 @@ Token Hash::scan(Reader& reader, int) const {
 
   // Commands are listed with their "#"; without blanks the lexeme is exactly that text.
   std::string spelled;
-  std::string_view word = reader.lexeme;
+  std::string_view word = reader.lexeme();
   if (prefixLength > 1) {
     spelled.reserve(name.size() + 1);
     spelled.push_back('#');
     spelled.append(name);
     word = spelled;
   }
-  const KeywordTable* keywords = reader.context().keywords();
-  TokenKind kind = keywords ? lookupKeyword(*keywords, word) : TokenKind::Identifier;
+  TokenKind kind = reader.keywordKind(word);
   if (kind == TokenKind::Identifier) {
     kind = reader.atLineStart ? TokenKind::Command : TokenKind::HashName;
   }
-  return reader.makeToken(kind, kind == TokenKind::HashName ? name : word);
+  // A spelling put together here is no slice of the source: the token keeps a copy.
+  if (kind == TokenKind::HashName) return reader.makeToken(kind, name);
+  return reader.makeToken(kind, spelled.empty() ? word : reader.keep(word));
 }
 
 }  // namespace VEXA::Lexer::Scanner

@@ -19,8 +19,8 @@ bool Hexadecimal::accept(Reader&, int c) const {
 }
 
 Token Hexadecimal::scan(Reader& reader, int) const {
-  while (isHexDigit(reader.peek())) reader.get();
-  const std::string_view digits = std::string_view(reader.lexeme).substr(1);
+  reader.takeWhile(isHexDigit);
+  const std::string_view digits = reader.lexeme().substr(1);
   if (digits.empty()) return reader.errorToken(Code::Unterminated, "hexadecimal literal");
   if (exceedsSignificant(digits, kMaxDigits)) return reader.errorToken(Code::HexLiteralTooLong);
   return reader.makeToken(TokenKind::HexLiteral);

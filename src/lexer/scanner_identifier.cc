@@ -2,7 +2,6 @@
 // takes its kind, and an unknown word is an instruction when it opens its (indented) line.
 #include "lexer/scanners.h"
 
-#include "lexer/keyword_table.h"
 #include "lexer/reader.h"
 #include "toolchain/characters.h"
 
@@ -13,13 +12,12 @@ bool Identifier::accept(Reader&, int c) const {
 }
 
 Token Identifier::scan(Reader& reader, int) const {
-  while (isWordChar(reader.peek())) reader.get();
+  reader.takeWhile(isWordChar);
   // Words are ASCII, so bytes and characters agree.
-  const uint64_t startColumn = reader.position.character - reader.lexeme.size();
+  const uint64_t startColumn = reader.position.character - reader.lexeme().size();
   if (startColumn == reader.labelColumn) return reader.makeToken(TokenKind::Identifier);
 
-  const KeywordTable* keywords = reader.context().keywords();
-  TokenKind kind = keywords ? lookupKeyword(*keywords, reader.lexeme) : TokenKind::Identifier;
+  TokenKind kind = reader.keywordKind(reader.lexeme());
   if (kind == TokenKind::Identifier && reader.atLineStart) kind = TokenKind::Instruction;
   return reader.makeToken(kind);
 }

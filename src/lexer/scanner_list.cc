@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace VEXA::Lexer::Scanner {
 
@@ -28,21 +29,35 @@ const List& list() {
   return scanners;
 }
 
-const std::array<uint8_t, 256>& firstCandidates() {
-  static const std::array<uint8_t, 256> table = [] {
+const Candidates& candidates() {
+  static const Candidates table = [] {
     // The acceptance tests themselves fill the table, so it cannot drift from them. Only the
     // signed-word scanner looks ahead, for a letter that "INF" or "NAN" could start with: a
     // reader whose next byte is such a letter lets every scanner that may take a byte say so.
+    // Whether the first candidate is certain is asked with every possible next byte (a NUL byte
+    // standing for the end of the input).
     auto context = std::make_shared<Toolchain::Context>("", std::make_shared<Toolchain::Rules>());
-    Reader reader(Toolchain::SourceText::take("I"), context);
-    std::array<uint8_t, 256> first{};
+    auto reader = [&](char next) {
+      return std::make_unique<Reader>(Toolchain::SourceText::take(std::string(1, next)), context,
+                                      std::make_shared<Toolchain::TextStore>());
+    };
+    std::vector<std::unique_ptr<Reader>> ahead;
+    for (int next = 0; next < 256; ++next) ahead.push_back(reader(static_cast<char>(next)));
+    const auto letter = reader('I');
+    Candidates found{};
     const List& scanners = list();
     for (int c = 0; c < 256; ++c) {
       uint8_t index = 0;
-      while (index < scanners.size() && !scanners[index]->accept(reader, c)) ++index;
-      first[c] = index;
+      while (index < scanners.size() && !scanners[index]->accept(*letter, c)) ++index;
+      found.first[c] = index;
+      bool certain = index < scanners.size();
+      for (const auto& next : ahead) {
+        if (!certain) break;
+        certain = scanners[index]->accept(*next, c);
+      }
+      found.certain[c] = certain;
     }
-    return first;
+    return found;
   }();
   return table;
 }

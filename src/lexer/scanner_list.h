@@ -14,9 +14,14 @@ using List = std::array<const Base*, 9>;
 // any number of threads share it.
 const List& list();
 
-// For each first byte, the position in the list of the first scanner that may take it (the
-// list's size when none does). Scanning starts there instead of asking every scanner in turn;
-// the scanners' own acceptance tests still decide from that position on.
-const std::array<uint8_t, 256>& firstCandidates();
+// For each first byte: the position in the list of the first scanner that may take it (the
+// list's size when none does), and whether that scanner takes it whatever byte follows. Scanning
+// starts there instead of asking every scanner in turn; a certain first candidate scans at once,
+// otherwise the scanners' own acceptance tests decide from that position on.
+struct Candidates {
+  std::array<uint8_t, 256> first;
+  std::array<bool, 256> certain;
+};
+const Candidates& candidates();
 
 }  // namespace VEXA::Lexer::Scanner

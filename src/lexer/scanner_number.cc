@@ -22,7 +22,7 @@ constexpr float kIntegralTolerance = 0.00001f;
 // The token text: the sign, if any, directly followed by the number (blanks after the sign are
 // dropped).
 std::string numberText(const Reader& reader, char sign, size_t prefixLength) {
-  const std::string_view digits = std::string_view(reader.lexeme).substr(prefixLength);
+  const std::string_view digits = reader.lexeme().substr(prefixLength);
   std::string text;
   text.reserve(digits.size() + 1);
   if (sign != 0) text.push_back(sign);
@@ -31,17 +31,17 @@ std::string numberText(const Reader& reader, char sign, size_t prefixLength) {
 }
 
 // The token, with the lexeme itself as its text when that already is the text (no sign, or a
-// sign without blanks), so the common case copies once.
+// sign without blanks), so the common case copies nothing.
 Token numberToken(Reader& reader, TokenKind kind, char sign, size_t prefixLength) {
   if (prefixLength <= 1) return reader.makeToken(kind);
-  return reader.makeToken(kind, numberText(reader, sign, prefixLength));
+  return reader.makeToken(kind, reader.keep(numberText(reader, sign, prefixLength)));
 }
 
 // The exponent after "e" or "E": an optional sign and at least one digit.
 Token exponent(Reader& reader, TokenKind kind, char sign, size_t prefixLength) {
   if (!reader.acceptChar('+')) reader.acceptChar('-');
   if (!isDigit(reader.peek())) return reader.errorToken(Code::MissingExponentDigits);
-  while (isDigit(reader.peek())) reader.get();
+  reader.takeWhile(isDigit);
   return numberToken(reader, kind, sign, prefixLength);
 }
 
@@ -57,34 +57,35 @@ Token Number::scan(Reader& reader, int c) const {
   if (c == '+' || c == '-') {
     sign = static_cast<char>(c);
     const Toolchain::Position signStart = reader.tokenStart;
-    while (isInlineBlank(reader.peek())) reader.get();
+    reader.takeWhile(isInlineBlank);
     const int next = reader.peek();
     if (!isDigit(next) && next != '.') {
-      // An operator. It covers the sign alone; the blanks after it stay consumed.
+      // An operator. It covers the sign alone (its text the lexeme's first byte); the blanks
+      // after it stay consumed.
       Token token = reader.makeToken(c == '+' ? TokenKind::Plus : TokenKind::Minus,
-                                     std::string_view(&sign, 1));
+                                     reader.lexeme().substr(0, 1));
       token.range = {signStart, {signStart.line, signStart.character + 1}};
       return token;
     }
-    prefixLength = reader.lexeme.size();
+    prefixLength = reader.lexeme().size();
     c = reader.get();
   }
 
   if (c != '.') {
-    while (isDigit(reader.peek())) reader.get();
+    reader.takeWhile(isDigit);
   }
 
   // A number has one point at most: when it starts with "." that is its point, and a second
   // "." is left for the next token.
   if ((c == '.' || reader.acceptChar('.')) && isDigit(reader.peek())) {
-    while (isDigit(reader.peek())) reader.get();
+    reader.takeWhile(isDigit);
     if (reader.acceptChar('e') || reader.acceptChar('E')) {
       return exponent(reader, TokenKind::Real, sign, prefixLength);
     }
-    if (prefixLength <= 1) return reader.makeToken(classify(reader.lexeme));
+    if (prefixLength <= 1) return reader.makeToken(classify(reader.lexeme()));
     std::string text = numberText(reader, sign, prefixLength);
     const TokenKind kind = classify(text);
-    return reader.makeToken(kind, text);
+    return reader.makeToken(kind, reader.keep(text));
   }
 
   // No fraction: "12", or "12." whose point stays in the text.

@@ -7,8 +7,44 @@
 
 namespace VEXA::Lexer::Scanner {
 
+namespace {
+
+// The bytes of `operators`, as a switch rather than a search: this runs for every operator and
+// line feed.
+constexpr bool isOperatorByte(int c) {
+  switch (c) {
+    case '-':
+    case '+':
+    case '%':
+    case '*':
+    case '(':
+    case ')':
+    case ':':
+    case ',':
+    case '=':
+    case '\n':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The switch and the list agree.
+constexpr bool matchesList() {
+  size_t taken = 0;
+  for (int c = 0; c < 256; ++c) {
+    if (!isOperatorByte(c)) continue;
+    if (Operator::operators.find(static_cast<char>(c)) == std::string_view::npos) return false;
+    ++taken;
+  }
+  return taken == Operator::operators.size();
+}
+static_assert(matchesList());
+
+}  // namespace
+
 bool Operator::accept(Reader&, int c) const {
-  return c >= 0 && operators.find(static_cast<char>(c)) != std::string_view::npos;
+  return isOperatorByte(c);
 }
 
 Token Operator::scan(Reader& reader, int c) const {
@@ -43,7 +79,9 @@ Token Operator::scan(Reader& reader, int c) const {
           registers.find(static_cast<char>(letter)) != std::string_view::npos ||
           (!reader.context().rules().strict && registers.find(lower) != std::string_view::npos);
       if (!allowed) return reader.errorToken(Code::UnknownRegister);
-      return reader.makeToken(TokenKind::RegisterLiteral, std::string_view(&lower, 1));
+      // The letter in lower case: one byte of the fixed list, which outlives every token.
+      return reader.makeToken(TokenKind::RegisterLiteral,
+                              registers.substr(registers.find(lower), 1));
     }
     default:
       return reader.errorToken(Code::Unhandled, "Lexer::Scanner::Operator.scan");

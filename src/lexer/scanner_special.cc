@@ -18,8 +18,8 @@ bool Special::accept(Reader& reader, int c) const {
 
 Token Special::scan(Reader& reader, int) const {
   reader.get();
-  while (isLetter(reader.peek())) reader.get();
-  const std::string_view word = std::string_view(reader.lexeme).substr(1);
+  reader.takeWhile(isLetter);
+  const std::string_view word = reader.lexeme().substr(1);
   const Toolchain::CaseMode mode = reader.context().caseMode();
   if (equalsFolded(mode, word, "INF") || equalsFolded(mode, word, "NAN")) {
     return reader.makeToken(TokenKind::Identifier);

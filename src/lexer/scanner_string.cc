@@ -17,13 +17,17 @@ bool String::accept(Reader&, int c) const {
 Token String::scan(Reader& reader, int) const {
   int c = reader.get();
   for (;;) {
+    if (c != '"') {
+      // Plain text up to the next quote or the line end, counted in one go.
+      reader.skipUntil([](int b) { return b == '"' || b == '\n'; });
+      if (reader.peek() != '"') break;
+      c = reader.get();
+    }
     const int next = reader.peek();
     if (next == '\n' || next < 0) break;
-    if (c == '"') {
-      if (next != '"') return closed(reader);
-      reader.get();
-      if (reader.get() == '"') return closed(reader);
-    }
+    if (next != '"') return closed(reader);
+    reader.get();
+    if (reader.get() == '"') return closed(reader);
     c = reader.get();
   }
   if (c == '"') return closed(reader);
@@ -32,7 +36,7 @@ Token String::scan(Reader& reader, int) const {
 
 Token String::closed(Reader& reader) {
   // Without the quotes around it.
-  const std::string_view text = reader.lexeme;
+  const std::string_view text = reader.lexeme();
   return reader.makeToken(TokenKind::String, text.substr(1, text.size() - 2));
 }
 

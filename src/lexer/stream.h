@@ -1,6 +1,6 @@
-// The character stream under the lexer: reads the source one byte at a time, keeps the bytes of
-// the token being scanned, and counts lines and UTF-8 characters for source ranges. The source is
-// one contiguous buffer, read through a pointer: every byte of every parse passes through here.
+// The character stream under the lexer: reads the source one byte at a time, marks where the
+// token being scanned starts, and counts lines and UTF-8 characters for source ranges. The source
+// is one contiguous buffer, read through a pointer: every byte of every parse passes through here.
 #pragma once
 
 #include "toolchain/characters.h"
@@ -9,7 +9,7 @@
 
 #include <cstdint>
 #include <memory>
-#include <string>
+#include <string_view>
 
 namespace VEXA::Lexer {
 
@@ -20,14 +20,25 @@ class Stream {
 
   // Consumes one byte and returns it (0 to 255), or -1 at the end of the input.
   int get();
-  // Consumes one byte like get, without keeping it in the lexeme: for blanks and comment text,
-  // which no token ever shows.
+  // Consumes one byte like get: for blanks and comment text, which no token ever shows.
   void skip();
   // The next byte without consuming it, or -1 at the end of the input.
   int peek();
   bool peekIs(int c) { return peek() == c; }
   // Consumes the next byte when it is c.
   bool acceptChar(int c);
+  // Consumes bytes as long as `inClass` holds for them; returns how many. The class may hold only
+  // ASCII bytes other than the line feed: each is one character then, so a whole run is counted
+  // at once instead of byte by byte.
+  template <typename Class>
+  size_t takeWhile(Class inClass);
+  // Consumes bytes up to the first one for which `stops` holds, which stays, or the end of the
+  // input; counts them as get does. `stops` must hold for the line feed.
+  template <typename Stops>
+  void skipUntil(Stops stops);
+  // skipUntil for the line feed alone: comment text, found with memchr and counted a word at a
+  // time while it is ASCII.
+  void skipLine();
   // Set once a read has met the end of the input; still false right after the last byte.
   bool atEof() const { return eof_; }
   // Back to the first byte, with an empty lexeme and position (0, 0).
@@ -35,9 +46,12 @@ class Stream {
 
   // Continuation bytes still expected for the character being read.
   uint64_t pending = 0;
-  // Every byte consumed since the lexeme was last emptied. Cleared, never shrunk, so its buffer
-  // is reused from token to token.
-  std::string lexeme;
+  // Every byte consumed since the lexeme was last emptied: a slice of the source, which tokens
+  // keep as their text without copying it.
+  std::string_view lexeme() const {
+    return {lexemeStart_, static_cast<size_t>(next_ - lexemeStart_)};
+  }
+  void clearLexeme() { lexemeStart_ = next_; }
   // Line and character of the next byte.
   Toolchain::Position position;
 
@@ -51,6 +65,7 @@ class Stream {
   // never read.
   const char* next_ = nullptr;
   const char* end_ = nullptr;
+  const char* lexemeStart_ = nullptr;
   bool eof_ = false;
   bool endCounted_ = false;
 };
@@ -69,7 +84,6 @@ inline int Stream::get() {
     eof_ = true;
   } else {
     c = static_cast<unsigned char>(*next_++);
-    lexeme.push_back(static_cast<char>(c));
   }
   count(c);
   return c;
@@ -83,6 +97,47 @@ inline void Stream::skip() {
     c = static_cast<unsigned char>(*next_++);
   }
   count(c);
+}
+
+template <typename Class>
+inline size_t Stream::takeWhile(Class inClass) {
+  const char* at = next_;
+  while (at != end_ && inClass(static_cast<unsigned char>(*at))) ++at;
+  // Stopped by the end: as a peek there would have found it.
+  if (at == end_) eof_ = true;
+  const auto taken = static_cast<size_t>(at - next_);
+  if (taken > 0) {
+    // An ASCII byte ends any sequence that was cut short, as count does.
+    pending = 0;
+    position.character += static_cast<uint32_t>(taken);
+    next_ = at;
+  }
+  return taken;
+}
+
+template <typename Stops>
+inline void Stream::skipUntil(Stops stops) {
+  // count's rules, on local copies of the state: no line feed is among these bytes.
+  const char* at = next_;
+  uint32_t character = position.character;
+  uint64_t expected = pending;
+  for (; at != end_; ++at) {
+    const auto c = static_cast<unsigned char>(*at);
+    if (stops(c)) break;
+    if (expected > 0) {
+      if (c >= 0x80 && c <= 0xBF) {
+        --expected;
+        continue;
+      }
+      expected = 0;
+    }
+    ++character;
+    if (c >= 0x80) expected = utf8Continuations(c);
+  }
+  if (at == end_) eof_ = true;
+  next_ = at;
+  position.character = character;
+  pending = expected;
 }
 
 inline bool Stream::acceptChar(int c) {

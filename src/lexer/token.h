@@ -47,10 +47,15 @@ enum class TokenKind : uint8_t {
 struct Token {
   TokenKind kind = TokenKind::None;
   Toolchain::Range range;
-  std::string text;
-  // The source's name. A view into the context's name, which is fixed before the parse starts and
-  // outlives every token and node of the parse; copying tokens therefore never copies the path.
-  std::string_view filePath;
+  // A slice of the source, or a text kept in the parse's text store when it is no slice: either
+  // way it lives as long as the parse's nodes, so tokens copy freely.
+  std::string_view text;
+  // The source's name: the context's, which is fixed before the parse starts and outlives every
+  // token and node of the parse. A pointer rather than a view, as every node carries one; null
+  // for a made-up token, whose name is empty.
+  const std::string* file = nullptr;
+
+  std::string_view filePath() const { return file ? std::string_view(*file) : std::string_view(); }
 };
 
 }  // namespace VEXA::Lexer

@@ -22,7 +22,7 @@ bool endsRun(TokenKind kind) {
 // The run's text: the tokens' texts with as many spaces between two of them as there are
 // columns between the end of one and the start of the next.
 std::string joinRun(const std::vector<Token>& tokens) {
-  std::string text = tokens.front().text;
+  std::string text(tokens.front().text);
   for (size_t i = 1; i < tokens.size(); ++i) {
     const Toolchain::Position& end = tokens[i - 1].range.end;
     const Toolchain::Position& start = tokens[i].range.start;
@@ -154,7 +154,7 @@ std::shared_ptr<Syntax::Value> Arguments::extended(Parser& parser, const std::ve
   }
   Token joined = tokens.front();
   joined.range.end = tokens.back().range.end;
-  return parser.make<Syntax::Text>(joinRun(tokens), joined);
+  return parser.make<Syntax::Text>(parser.keep(joinRun(tokens)), joined);
 }
 
 }  // namespace VEXA::Namespace

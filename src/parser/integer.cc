@@ -3,8 +3,6 @@
 
 #include "toolchain/number_text.h"
 
-#include <string>
-
 namespace VEXA::Syntax {
 
 namespace {
@@ -33,10 +31,10 @@ Integer::Integer(const Lexer::Token& token)
   this->token.kind = Lexer::TokenKind::Integer;
 }
 
-Integer::Integer(int64_t value, bool fixed)
+Integer::Integer(int64_t value, bool fixed, std::string_view text)
     : Value(kType, Lexer::Token{}), value(value), fixed(fixed) {
   token.kind = Lexer::TokenKind::Integer;
-  token.text = std::to_string(value);
+  token.text = text;
 }
 
 void Integer::describe(Writer& out) const {

@@ -4,6 +4,7 @@
 #include "parser/value.h"
 
 #include <cstdint>
+#include <string_view>
 
 namespace VEXA::Syntax {
 
@@ -17,8 +18,9 @@ class Integer final : public Value {
   // are read as unsigned 32-bit numbers. Any other token kind gives 0. The node's token always has
   // the kind Integer.
   explicit Integer(const Lexer::Token& token);
-  // A made-up value with no place in the source: its text is the value in decimal.
-  Integer(int64_t value, bool fixed);
+  // A made-up value with no place in the source, with its text (the value in decimal), which is
+  // viewed, not copied: see madeUpInteger.
+  Integer(int64_t value, bool fixed, std::string_view text);
 
   // Value properties, then "value", "buffer" (the text as written) and "fixed": true for "#"
   // numbers.

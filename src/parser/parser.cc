@@ -8,9 +8,14 @@ namespace VEXA {
 Parser::Parser(std::shared_ptr<const Toolchain::SourceText> source,
                std::shared_ptr<Toolchain::Context> context)
     : context_(context),
-      arena_(std::make_shared<Syntax::NodeArena>()),
-      reader_(std::make_unique<Lexer::Reader>(std::move(source), std::move(context))) {
+      arena_(Syntax::NodeArena::create()),
+      texts_(std::make_shared<Toolchain::TextStore>()) {
+  // Token texts, and the nodes that copy tokens, view the source, the text store and the name:
+  // all three live as long as the arena, that is as long as the last node.
   arena_->keep(context_->sharedName());
+  arena_->keep(source);
+  arena_->keep(texts_);
+  reader_ = std::make_unique<Lexer::Reader>(std::move(source), std::move(context), texts_);
 }
 
 const Token& Parser::advance() {

@@ -7,6 +7,7 @@
 #include "syntax/node_arena.h"
 #include "toolchain/context.h"
 #include "toolchain/diagnostic.h"
+#include "toolchain/text_store.h"
 
 #include <memory>
 #include <string>
@@ -48,11 +49,15 @@ class Parser {
   void clearError() { errorPending_ = false; }
 
   Toolchain::Context& context() { return *context_; }
+  // A copy of a text that is no slice of the source, for a node to view: it lives as long as the
+  // parse's nodes.
+  std::string_view keep(std::string_view text) { return texts_->keep(text); }
 
   // A new node of this parse, in the parse's node arena.
   template <typename T, typename... Args>
   std::shared_ptr<T> make(Args&&... args) {
-    return std::allocate_shared<T>(Syntax::ArenaAllocator<T>(arena_), std::forward<Args>(args)...);
+    return std::allocate_shared<T>(Syntax::ArenaAllocator<T>(arena_.get()),
+                                   std::forward<Args>(args)...);
   }
   bool errorPending() const { return errorPending_; }
 
@@ -80,7 +85,8 @@ class Parser {
 
  private:
   std::shared_ptr<Toolchain::Context> context_;
-  std::shared_ptr<Syntax::NodeArena> arena_;
+  Syntax::ArenaShare arena_;
+  std::shared_ptr<Toolchain::TextStore> texts_;
   bool putBackPending_ = false;
   bool errorPending_ = false;
   size_t depth_ = 0;

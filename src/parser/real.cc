@@ -3,8 +3,6 @@
 
 #include "toolchain/number_text.h"
 
-#include <charconv>
-
 namespace VEXA::Syntax {
 
 namespace {
@@ -29,16 +27,6 @@ float valueOf(const Lexer::Token& token) {
 
 Real::Real(const Lexer::Token& token) : Value(kType, token), value(valueOf(token)) {
   this->token.kind = Lexer::TokenKind::Real;
-}
-
-Real::Real(float value) : Value(kType, Lexer::Token{}), value(value) {
-  token.kind = Lexer::TokenKind::Real;
-  // Fixed notation with six decimals is "%f" without its dependence on the C locale. The widest
-  // single-precision value needs 39 digits before the point; "inf" and "nan" fit as well.
-  char buffer[64];
-  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer,
-                                          static_cast<double>(value), std::chars_format::fixed, 6);
-  if (error == std::errc()) token.text.assign(buffer, end);
 }
 
 void Real::describe(Writer& out) const {

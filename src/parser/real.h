@@ -16,8 +16,6 @@ class Real final : public Value {
   // the smallest subnormal becomes zero. Any other token kind gives 0. The node's token always has
   // the kind Real.
   explicit Real(const Lexer::Token& token);
-  // A made-up value with no place in the source: its text is the value printed as "%f" would.
-  explicit Real(float value);
 
   // Value properties, then "value" and "buffer" (the text as written).
   void describe(Writer& out) const override;

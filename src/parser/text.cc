@@ -1,18 +1,16 @@
 // Text node construction and serialisation.
 #include "parser/text.h"
 
-#include <utility>
-
 namespace VEXA::Syntax {
 
-Text::Text(std::string text, const Lexer::Token& token) : Value(kType, token) {
+Text::Text(std::string_view text, const Lexer::Token& token) : Value(kType, token) {
   this->token.kind = Lexer::TokenKind::String;
-  this->token.text = std::move(text);
+  this->token.text = text;
 }
 
-Text::Text(std::string text) : Value(kType, Lexer::Token{}) {
+Text::Text(std::string_view text) : Value(kType, Lexer::Token{}) {
   token.kind = Lexer::TokenKind::String;
-  token.text = std::move(text);
+  token.text = text;
 }
 
 void Text::describe(Writer& out) const {

@@ -8,6 +8,8 @@
 #include "parser/register.h"
 #include "parser/text.h"
 
+#include <string>
+
 namespace VEXA {
 
 namespace {
@@ -98,6 +100,10 @@ std::shared_ptr<Syntax::Value> parseValue(Parser& parser, ValueMode mode) {
   }
   parser.report(Code::MissingValue, parser.current);
   return nullptr;
+}
+
+std::shared_ptr<Syntax::Value> madeUpInteger(Parser& parser, int64_t value) {
+  return parser.make<Syntax::Integer>(value, false, parser.keep(std::to_string(value)));
 }
 
 std::shared_ptr<Syntax::Node> parseParenthesized(Parser& parser, const Token& letter,

@@ -36,6 +36,10 @@ std::shared_ptr<Syntax::Value> tryIndirection(Parser& parser);
 //        | RegisterLiteral | indirection                              (Format mode only; else 2005)
 std::shared_ptr<Syntax::Value> parseValue(Parser& parser, ValueMode mode);
 
+// A made-up integer with no place in the source (a default size or address): its text, the value
+// in decimal, is kept with the parse's texts.
+std::shared_ptr<Syntax::Value> madeUpInteger(Parser& parser, int64_t value);
+
 // The parse that runs between the parentheses, given the format letter in front of them.
 using InnerParse = std::shared_ptr<Syntax::Node> (*)(Parser& parser, const Token& letter);
 

@@ -6,7 +6,9 @@ namespace VEXA::Syntax {
 void Node::describe(Writer& out) const {
   out.range("range", token.range).integer("type", static_cast<int64_t>(type));
   // Sources parsed without a name carry no path at all.
-  if (token.filePath != "<anonymous>") out.text("filePath", token.filePath);
+  if (const std::string_view path = token.filePath(); path != "<anonymous>") {
+    out.text("filePath", path);
+  }
 }
 
 }  // namespace VEXA::Syntax

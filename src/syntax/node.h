@@ -9,7 +9,7 @@
 
 namespace VEXA::Syntax {
 
-class Node : public std::enable_shared_from_this<Node> {
+class Node {
  public:
   Node(NodeType type, const Lexer::Token& token) : type(type), token(token) {}
   virtual ~Node() = default;

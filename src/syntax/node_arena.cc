@@ -107,18 +107,11 @@ NodeArena::~NodeArena() {
   }
 }
 
-void* NodeArena::allocate(size_t size, size_t alignment) {
+void* NodeArena::allocateInNewBlock(size_t size, size_t alignment) {
   auto aligned = [&](char* at) {
     const auto address = reinterpret_cast<uintptr_t>(at);
     return reinterpret_cast<char*>((address + alignment - 1) & ~(uintptr_t{alignment} - 1));
   };
-  if (next_ != nullptr) {
-    char* start = aligned(next_);
-    if (start <= end_ && size <= static_cast<size_t>(end_ - start)) {
-      next_ = start + size;
-      return start;
-    }
-  }
   // Anything that would fill a good part of a block gets a block of its own; so does everything
   // under AddressSanitizer, which can then still see a node written past its end.
   if (kSanitized || size + alignment > kBlockSize / 4) {

@@ -2,9 +2,13 @@
 // released together when the result has been converted, so they are carved out of large blocks
 // and never freed one by one. Blocks go back to a small process-wide pool when the arena dies,
 // so the next parse reuses pages that are already mapped instead of faulting in fresh ones.
+// The arena counts its own shares: one per node, taken when the node's memory is carved and
+// given back when it is released, and one for the parser that builds them.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -12,18 +16,42 @@ namespace VEXA::Syntax {
 
 class NodeArena {
  public:
-  NodeArena() = default;
-  ~NodeArena();
+  // A new arena with one share, the caller's.
+  static NodeArena* create() { return new NodeArena(); }
   NodeArena(const NodeArena&) = delete;
   NodeArena& operator=(const NodeArena&) = delete;
 
-  void* allocate(size_t size, size_t alignment);
+  // Shares may be taken and given back on any thread; the last one given back frees the arena.
+  void retain() { shares_.fetch_add(1, std::memory_order_relaxed); }
+  void release() {
+    if (shares_.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+  }
 
-  // Something the nodes point into without owning it (the source name their tokens view): it
-  // lives as long as the arena.
+  // Inline: once per node. Only a full block takes the call.
+  void* allocate(size_t size, size_t alignment) {
+    if (next_ != nullptr) {
+      const auto address = reinterpret_cast<uintptr_t>(next_);
+      char* start =
+          reinterpret_cast<char*>((address + alignment - 1) & ~(uintptr_t{alignment} - 1));
+      if (start <= end_ && size <= static_cast<size_t>(end_ - start)) {
+        next_ = start + size;
+        return start;
+      }
+    }
+    return allocateInNewBlock(size, alignment);
+  }
+
+  // Something the nodes point into without owning it (the source, the source name and the other
+  // texts their tokens view): it lives as long as the arena.
   void keep(std::shared_ptr<const void> anchor) { anchors_.push_back(std::move(anchor)); }
 
  private:
+  NodeArena() = default;
+  ~NodeArena();
+
+  // A block of its own, or a fresh standard block that the allocation starts.
+  void* allocateInNewBlock(size_t size, size_t alignment);
+
   struct Block {
     char* data;
     bool pooled;  // a standard block of the pool, else a malloc'd one of its own
@@ -33,30 +61,41 @@ class NodeArena {
   char* end_ = nullptr;
   std::vector<Block> blocks_;
   std::vector<std::shared_ptr<const void>> anchors_;
+  std::atomic<size_t> shares_{1};
 };
 
-// Hands arena memory to allocate_shared; deallocation is left to the arena's end. Every node's
-// control block keeps a copy of its allocator, and with it a share of the arena, so the arena
-// lives exactly as long as the last node carved from it, whoever holds that node.
+// Gives back the holder's share when it goes.
+struct ArenaRelease {
+  void operator()(NodeArena* arena) const { arena->release(); }
+};
+using ArenaShare = std::unique_ptr<NodeArena, ArenaRelease>;
+
+// Hands arena memory to allocate_shared; the memory itself goes with the arena. allocate_shared
+// allocates each node's control block once and deallocates it once, when the last reference to
+// the node goes: a share of the arena is taken there and given back there, so the arena lives
+// exactly as long as the last node carved from it, whoever holds that node. Copies of the
+// allocator (allocate_shared makes several) are plain pointers and cost nothing.
 template <typename T>
 struct ArenaAllocator {
   using value_type = T;
 
-  explicit ArenaAllocator(std::shared_ptr<NodeArena> arena) : arena(std::move(arena)) {}
+  explicit ArenaAllocator(NodeArena* arena) : arena(arena) {}
   template <typename U>
   ArenaAllocator(const ArenaAllocator<U>& other) : arena(other.arena) {}
 
   T* allocate(size_t count) {
+    arena->retain();
     return static_cast<T*>(arena->allocate(count * sizeof(T), alignof(T)));
   }
-  void deallocate(T*, size_t) {}
+  // May free the arena, and with it the memory given back: nothing touches that memory after.
+  void deallocate(T*, size_t) { arena->release(); }
 
   template <typename U>
   bool operator==(const ArenaAllocator<U>& other) const {
     return arena == other.arena;
   }
 
-  std::shared_ptr<NodeArena> arena;
+  NodeArena* arena;
 };
 
 }  // namespace VEXA::Syntax
