@@ -1,28 +1,39 @@
 // The parse job.
 #include "addon/parse_worker.h"
 
-#include "addon/conversion.h"
+#include "addon/decoding.h"
+#include "parser/program.h"
 
 namespace VEXA::Addon::Parse {
 
-Worker::Worker(Napi::Env env, std::shared_ptr<const Toolchain::SourceText> source,
+Worker::Worker(Napi::Env env, napi_deferred deferred,
+               std::shared_ptr<const Toolchain::SourceText> source,
                std::shared_ptr<Toolchain::Context> context)
     : Napi::AsyncWorker(env, "Addon::Parse::Worker"),
       source_(std::move(source)),
-      context_(std::move(context)) {
-  if (napi_create_promise(env, &deferred_, &promise_) != napi_ok) {
-    Napi::Error::New(env).ThrowAsJavaScriptException();
-  }
-}
+      context_(std::move(context)),
+      deferred_(deferred) {}
 
 void Worker::Execute() {
   // No JavaScript here: this runs on a pool thread.
-  program_ = parseProgram(std::move(source_), std::move(context_));
+  Program program = parseProgram(std::move(source_), std::move(context_));
+  encoded_ = std::make_unique<Syntax::CompactWriter>();
+  for (auto& node : program.nodes) {
+    encoded_->add(*node);
+    // Freed here, on the pool thread, as soon as encoded: the JavaScript thread never frees nodes.
+    node.reset();
+  }
+  const auto& diagnostics = program.context->diagnostics();
+  const size_t reported = diagnostics.reported();
+  for (size_t i = 0; i < reported; ++i) encoded_->add(diagnostics.entries()[i]);
+  optimize_ = program.context->optimization.mask();
+  nodes_ = static_cast<uint32_t>(program.nodes.size());
+  diagnostics_ = static_cast<uint32_t>(reported);
 }
 
 void Worker::OnOK() {
-  // The first slice runs at once; the conversion settles the promise, now or in a later turn.
-  Conversion::Start(Env(), deferred_, std::move(program_));
+  // The first slice runs at once; the decoding settles the promise, now or in a later turn.
+  Decoding::Start(Env(), deferred_, std::move(encoded_), optimize_, nodes_, diagnostics_);
 }
 
 }  // namespace VEXA::Addon::Parse
