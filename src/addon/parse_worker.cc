@@ -16,8 +16,10 @@ Worker::Worker(Napi::Env env, napi_deferred deferred,
 
 void Worker::Execute() {
   // No JavaScript here: this runs on a pool thread.
+  const size_t size = source_ != nullptr ? source_->bytes().size() : 0;
   Program program = parseProgram(std::move(source_), std::move(context_));
   encoded_ = std::make_unique<Syntax::CompactWriter>();
+  encoded_->reserve(Syntax::CompactWriter::estimate(size));
   for (auto& node : program.nodes) {
     encoded_->add(*node);
     // Freed here, on the pool thread, as soon as encoded: the JavaScript thread never frees nodes.

@@ -5,25 +5,49 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace VEXA::Syntax {
 
 namespace {
 
 constexpr uint64_t kHashStart = 14695981039346656037ull;
 constexpr uint64_t kHashPrime = 1099511628211ull;
-// Texts longer than this are never a writer's stack temporary (the diagnostic code is one) nor a
-// string's inline buffer, so the same address with the same size means the same text.
-constexpr size_t kAddressCached = 24;
-
+// Eight bytes at a time: texts are mostly short names and numbers, hashed once per use.
 uint64_t hashBytes(std::string_view text) {
-  uint64_t hash = kHashStart;
-  for (const char c : text) hash = (hash ^ static_cast<uint8_t>(c)) * kHashPrime;
+  uint64_t hash = kHashStart ^ text.size();
+  size_t at = 0;
+  for (; at + 8 <= text.size(); at += 8) {
+    uint64_t word;
+    std::memcpy(&word, text.data() + at, 8);
+    hash = (hash ^ word) * kHashPrime;
+    hash ^= hash >> 32;
+  }
+  uint64_t tail = 0;
+  std::memcpy(&tail, text.data() + at, text.size() - at);
+  hash = (hash ^ tail) * kHashPrime;
   return hash ^ (hash >> 29);
 }
 
 }  // namespace
 
 CompactWriter::CompactWriter() : slots_(1024, 0) {}
+
+void CompactWriter::reserve(size_t words) {
+  stream_.reserve(words);
+#if defined(__linux__)
+  // Filled front to back at once: backed by huge pages where the system allows, the stream costs a
+  // page fault per 2 MiB instead of one per 4 KiB.
+  constexpr uintptr_t kHugePage = uintptr_t{2} << 20;
+  const auto start = reinterpret_cast<uintptr_t>(stream_.data());
+  const uintptr_t end = start + stream_.capacity() * sizeof(int32_t);
+  const uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+  const uintptr_t last = end & ~(kHugePage - 1);
+  if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#endif
+}
 
 void CompactWriter::record(int32_t tag) {
   current_.push_back(tag);
@@ -90,25 +114,52 @@ void CompactWriter::putDouble(double value) {
 }
 
 int32_t CompactWriter::intern(std::string_view text) {
-  if (text.size() > kAddressCached && text.data() == lastData_ && text.size() == lastSize_) {
-    return lastId_;
+  // Most texts are views into the nodes' own tokens, met again at the same address (every node's
+  // file path is one): a cache by address saves the hash, and comparing the bytes keeps it right
+  // for texts that only happen to reuse an address (a describer's temporary).
+  Recent& recent = recent_[(reinterpret_cast<uintptr_t>(text.data()) >> 3) & (recent_.size() - 1)];
+  if (recent.data == text.data() && recent.size == text.size() && recent.id >= 0 &&
+      (text.empty() ||
+       std::memcmp(bytes_.data() + texts_[recent.id].offset, text.data(), text.size()) == 0)) {
+    return recent.id;
   }
-  // The text table's offsets are 32-bit; a single parse never holds 4 GiB of distinct texts
-  // (the source would have to be larger than a buffer can be), but the count stays checked.
+  const int32_t id = lookup(text);
+  recent = {text.data(), text.size(), id};
+  return id;
+}
+
+int32_t CompactWriter::lookup(std::string_view text) {
   const uint64_t hash = hashBytes(text);
+  // Mnemonics, registers and small numbers come back all the time: a small table of the texts
+  // met last, by hash, stays in the cache where the large one does not.
+  Hot& hot = hot_[hash & (hot_.size() - 1)];
+  if (hot.hash == hash && hot.id >= 0) {
+    const TextEntry& entry = texts_[static_cast<uint32_t>(hot.id)];
+    if (entry.size == text.size() && (text.empty() || std::memcmp(bytes_.data() + entry.offset,
+                                                                  text.data(), text.size()) == 0)) {
+      return hot.id;
+    }
+  }
+  const int32_t id = find(text, hash);
+  hot = {hash, id};
+  return id;
+}
+
+int32_t CompactWriter::find(std::string_view text, uint64_t hash) {
+  // A slot holds the text's number + 1 in its low half and the top of its hash in the high half,
+  // so that a probe past another text rarely has to look at that text's bytes.
+  const uint64_t tag = hash & 0xffffffff00000000ull;
   size_t mask = slots_.size() - 1;
   size_t at = hash & mask;
   while (slots_[at] != 0) {
-    const TextEntry& entry = texts_[slots_[at] - 1];
-    if (entry.size == text.size() && (text.empty() || std::memcmp(bytes_.data() + entry.offset,
-                                                                  text.data(), text.size()) == 0)) {
-      const auto id = static_cast<int32_t>(slots_[at] - 1);
-      if (text.size() > kAddressCached) {
-        lastData_ = text.data();
-        lastSize_ = text.size();
-        lastId_ = id;
+    if ((slots_[at] & 0xffffffff00000000ull) == tag) {
+      const auto id = static_cast<uint32_t>(slots_[at]) - 1;
+      const TextEntry& entry = texts_[id];
+      if (entry.size == text.size() &&
+          (text.empty() ||
+           std::memcmp(bytes_.data() + entry.offset, text.data(), text.size()) == 0)) {
+        return static_cast<int32_t>(id);
       }
-      return id;
     }
     at = (at + 1) & mask;
   }
@@ -117,26 +168,22 @@ int32_t CompactWriter::intern(std::string_view text) {
   texts_.push_back(
       {static_cast<uint32_t>(bytes_.size()), static_cast<uint32_t>(text.size()), ascii});
   bytes_.append(text);
-  const auto id = static_cast<int32_t>(texts_.size() - 1);
-  slots_[at] = static_cast<uint32_t>(id) + 1;
+  const auto id = static_cast<uint32_t>(texts_.size() - 1);
+  slots_[at] = tag | (id + 1);
   if (2 * texts_.size() > slots_.size()) {
     // Half full: double the table and place every text again.
-    std::vector<uint32_t> slots(2 * slots_.size(), 0);
+    std::vector<uint64_t> slots(2 * slots_.size(), 0);
     mask = slots.size() - 1;
-    for (size_t i = 0; i < texts_.size(); ++i) {
-      const TextEntry& entry = texts_[i];
+    for (const uint64_t slot : slots_) {
+      if (slot == 0) continue;
+      const TextEntry& entry = texts_[static_cast<uint32_t>(slot) - 1];
       size_t place = hashBytes({bytes_.data() + entry.offset, entry.size}) & mask;
       while (slots[place] != 0) place = (place + 1) & mask;
-      slots[place] = static_cast<uint32_t>(i) + 1;
+      slots[place] = slot;
     }
     slots_ = std::move(slots);
   }
-  if (text.size() > kAddressCached) {
-    lastData_ = text.data();
-    lastSize_ = text.size();
-    lastId_ = id;
-  }
-  return id;
+  return static_cast<int32_t>(id);
 }
 
 Writer& CompactWriter::range(const char* name, const Toolchain::Range& value) {

@@ -24,6 +24,8 @@
 #include "syntax/writer.h"
 #include "toolchain/diagnostic.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -59,6 +61,15 @@ class CompactWriter final : public Writer {
 
   CompactWriter();
 
+  // Room for a stream of about `words` words, taken now rather than grown (and copied) bit by bit:
+  // untouched, the room costs address space only.
+  void reserve(size_t words);
+  // The words a source of `bytes` bytes usually needs: about one a byte (typical statements need a
+  // little less), with a margin, and at most 1 GiB of them.
+  static size_t estimate(size_t bytes) {
+    return std::min(bytes + bytes / 4 + 1024, size_t{1} << 28);
+  }
+
   // Appends one record.
   void add(const Node& node);
   void add(const Toolchain::Diagnostic& diagnostic);
@@ -90,6 +101,8 @@ class CompactWriter final : public Writer {
   void add(const char* name, Kind kind);
   void putDouble(double value);
   int32_t intern(std::string_view text);
+  int32_t lookup(std::string_view text);
+  int32_t find(std::string_view text, uint64_t hash);
   uint32_t layoutOf(const Property* properties, size_t count, uint64_t hash);
 
   std::vector<int32_t> stream_;
@@ -104,13 +117,21 @@ class CompactWriter final : public Writer {
 
   std::vector<TextEntry> texts_;
   std::string bytes_;
-  // Open addressing over text numbers + 1 (0 is free).
-  std::vector<uint32_t> slots_;
-  // Every node names the same file: a text met again at the same address is the same text (the
-  // nodes do not change while they are written).
-  const char* lastData_ = nullptr;
-  size_t lastSize_ = 0;
-  int32_t lastId_ = -1;
+  // Open addressing over text numbers + 1 (0 is free), tagged with their hashes.
+  std::vector<uint64_t> slots_;
+  // Texts recently met, by address.
+  struct Recent {
+    const char* data = nullptr;
+    size_t size = 0;
+    int32_t id = -1;
+  };
+  std::array<Recent, 1024> recent_{};
+  // Texts recently met, by hash.
+  struct Hot {
+    uint64_t hash = 0;
+    int32_t id = -1;
+  };
+  std::array<Hot, 4096> hot_{};
 };
 
 }  // namespace VEXA::Syntax
