@@ -242,8 +242,8 @@ int main(int argc, char** argv) {
         "{\"file\":\"%s\",\"bytes\":%zu,\"nodes\":%zu,\"lines\":%zu,\"parses\":%zu,"
         "\"parseMs\":%.3f,\"parseMinMs\":%.3f,\"encodeMs\":%.3f,\"scanMs\":%.4f,"
         "\"instructions\":",
-        argv[f], bytes.size(), nodes, lines / 9, parses.size(), parse, Median(encodes),
-        *std::min_element(parses.begin(), parses.end()), scan);
+        argv[f], bytes.size(), nodes, lines / 9, parses.size(), parse,
+        *std::min_element(parses.begin(), parses.end()), Median(encodes), scan);
     if (instructions >= 0) {
       std::printf("%lld", instructions);
     } else {
