@@ -1,8 +1,9 @@
 // The parse job: parses one source on a worker thread and encodes the result there into the
-// compact form (syntax/compact_writer.h), freeing the nodes; then hands the encoding to the
-// sliced decoding (addon/decoding.h), which settles the promise.
+// compact form (syntax/compact_writer.h); then hands the encoding to the sliced decoding
+// (addon/decoding.h), which settles the promise, and the nodes to another pool thread to free.
 #pragma once
 
+#include "parser/program.h"
 #include "syntax/compact_writer.h"
 #include "toolchain/context.h"
 #include "toolchain/source_text.h"
@@ -26,10 +27,14 @@ class Worker final : public Napi::AsyncWorker {
   void OnOK() override;
 
  private:
+  // Frees `program` on a pool thread (here where no work item can be had).
+  static void FreeLater(napi_env env, std::unique_ptr<Program> program);
+
   std::shared_ptr<const Toolchain::SourceText> source_;
   std::shared_ptr<Toolchain::Context> context_;
   napi_deferred deferred_;
   std::unique_ptr<Syntax::CompactWriter> encoded_;
+  std::unique_ptr<Program> program_;
   uint32_t optimize_ = 0;
   uint32_t nodes_ = 0;
   uint32_t diagnostics_ = 0;
