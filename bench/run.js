@@ -21,7 +21,7 @@ const { spawnSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const { performance } = require('node:perf_hooks');
+const { performance, PerformanceObserver } = require('node:perf_hooks');
 const { generate, KEYWORDS } = require('./generate.js');
 const { createPeer } = require('./peers/chevrotain-parser.js');
 
@@ -179,29 +179,36 @@ async function timedParse(buffer, reference, { probe = false } = {}) {
   const result = await parse(NAME, buffer, reference, RULES);
   const busy = performance.eventLoopUtilization(elu).active;
   const wall = performance.now() - t0;
-  const stall = stop ? await stop() : null;
-  return { result, wall, busy, stall };
+  const probed = stop ? await stop() : null;
+  return { result, wall, busy, stall: probed?.longest ?? null, gcPause: probed?.gcLongest ?? null };
 }
 
 /**
  * The longest time the event loop went without running a 1 ms interval timer, from the start of
  * a parse until STALL_TAIL_MS after its resolution (so that work done at or right after the
- * resolution counts too). Started before the parse; the returned function stops it.
+ * resolution counts too), and the longest garbage-collection pause the engine reported in that
+ * time. Started before the parse; the returned function stops it and gives both.
  */
 function stallProbe() {
   let last = performance.now();
   let longest = 0;
+  let gcLongest = 0;
   const tick = () => {
     const now = performance.now();
     longest = Math.max(longest, now - last);
     last = now;
   };
   const timer = setInterval(tick, 1);
+  const observer = new PerformanceObserver((list) => {
+    for (const entry of list.getEntries()) gcLongest = Math.max(gcLongest, entry.duration);
+  });
+  observer.observe({ entryTypes: ['gc'] });
   return async () => {
     await new Promise((resolve) => setTimeout(resolve, STALL_TAIL_MS));
     clearInterval(timer);
     tick();
-    return longest;
+    observer.disconnect();
+    return { longest, gcLongest };
   };
 }
 
@@ -329,7 +336,7 @@ async function measureSize(size, peer, previous) {
   const subsetTable = subset ? keywords(subset.keywords, false) : null;
   const peerTable = subset ? peer.keywords(subset.keywords, false) : null;
 
-  const samples = { wall: [], busy: [], json: [], peer: [], peerOwn: [], stall: [] };
+  const samples = { wall: [], busy: [], json: [], peer: [], peerOwn: [], stall: [], gcPause: [] };
   let texts = null;
   let nodeCount = 0;
   let peakRss = 0;
@@ -390,6 +397,7 @@ async function measureSize(size, peer, previous) {
       samples.wall.push(wall);
       samples.busy.push(busy);
       samples.stall.push(parsed.stall);
+      samples.gcPause.push(parsed.gcPause);
       samples.json.push(jsonTime);
       if (peerTime !== null) samples.peer.push(peerTime);
       if (ownTime !== null) samples.peerOwn.push(ownTime);
@@ -419,6 +427,7 @@ async function measureSize(size, peer, previous) {
     wall: summary(samples.wall),
     busy: summary(samples.busy),
     stall: summary(samples.stall),
+    gcPause: summary(samples.gcPause),
     json: summary(samples.json),
     peer: summary(samples.peer),
     peerOwn: summary(samples.peerOwn),
@@ -454,18 +463,18 @@ function buildTable(floor, sizes) {
   const header = [
     'Input', 'Nodes', 'parse() end to end', 'MiB/s', 'JSON.parse', 'end to end ÷ JSON',
     'JS thread', 'JS thread ÷ JSON', 'worker MiB/s', 'end to end ÷ empty', 'peer (Chevrotain)',
-    'peer ÷ ours, peer subset', 'peak RSS', 'longest stall',
+    'peer ÷ ours, peer subset', 'peak RSS', 'longest stall', 'longest GC pause',
   ];
   const rows = [header, header.map(() => '---')];
   const emptyWall = floor.empty.wall.median;
   rows.push([
     'empty source', '0', timeCell(floor.empty.wall), '–', '–', '–', timeCell(floor.empty.busy),
-    '–', '–', '1.00×', '–', '–', '–', '–',
+    '–', '–', '1.00×', '–', '–', '–', '–', '–',
   ]);
   rows.push([
     `one line (${floor.oneLine.bytes} B)`, '1', timeCell(floor.oneLine.wall), '–', '–', '–',
     timeCell(floor.oneLine.busy), '–', '–', ratio(floor.oneLine.wall.median, emptyWall), '–', '–',
-    '–', '–',
+    '–', '–', '–',
   ]);
   for (const s of sizes) {
     const worker = s.wall.median - s.busy.median;
@@ -478,6 +487,7 @@ function buildTable(floor, sizes) {
       ratio(s.wall.median, s.json.median), timeCell(s.busy), ratio(s.busy.median, s.json.median),
       rate(s.bytes, worker), '–', peerCell,
       s.peer ? ratio(s.peer.median, s.peerOwn.median) : '–', mib(s.peakRss), timeCell(s.stall),
+      timeCell(s.gcPause),
     ]);
   }
   return rows.map((cells) => `| ${cells.join(' | ')} |`).join('\n');
@@ -502,6 +512,9 @@ function notes(floor, sizes) {
     'Longest stall: the longest gap between runs of a 1 ms interval timer, from the call of ' +
       `parse() until ${STALL_TAIL_MS} ms after its resolution (the JS thread held by one job, ` +
       'or by the engine\'s garbage collector, or the process descheduled on a loaded machine).',
+    'Longest GC pause: the longest garbage collection the engine reported (perf_hooks "gc" ' +
+      'entries) in that same time: where it is close to the longest stall, the collector, not ' +
+      'the parse, held the thread.',
   ];
   const skipped = sizes.filter((s) => !s.peer);
   if (skipped.length) {

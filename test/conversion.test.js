@@ -239,9 +239,9 @@ test('a block of 150,000 statements resolves with every statement', async () => 
 const SOURCE = ';<main> tag\n;<=x>  NOP 1\n$\n' + generate('t.vx').source;
 const FIXTURE = path.join(__dirname, 'fixtures', 'conversion.js');
 
-function child(flags, args) {
+function child(flags, args, input = SOURCE) {
   const out = spawnSync(process.execPath, [...flags, FIXTURE, ...args], {
-    input: SOURCE,
+    input,
     encoding: 'utf8',
     timeout: 60000,
     maxBuffer: 256 * 1024 * 1024,
@@ -264,3 +264,20 @@ test('a replaced globalThis.Function is never called and changes nothing', async
     assert.equal(JSON.stringify(result), expected);
     assert.equal(calls, 0, 'the conversion called globalThis.Function');
   });
+
+test('with the layouts interpreted instead of compiled the result is the same', async () => {
+  // Every value kind: negative zero, integers past 32 bits, texts that are not ASCII.
+  const source = Buffer.concat([
+    Buffer.from(SOURCE),
+    Buffer.from('  NOP -0.0e0, 99999999999, -2147483649, "a\xff\xfeb", "\xc3\xa9"\n', 'latin1'),
+  ]);
+  const keepZero = (key, value) => (Object.is(value, -0) ? '-0' : value);
+  const expected = JSON.stringify(await run(source), keepZero);
+  assert.match(expected, /"-0"/);
+  const compiledRun = child([], [], source);
+  assert.ok(compiledRun.compiled > 0, 'the ordinary run compiled no layout decoder');
+  assert.equal(JSON.stringify(compiledRun.result), expected);
+  const interpreted = child([], ['interpret'], source);
+  assert.equal(interpreted.compiled, 0, 'a layout decoder was compiled although refused');
+  assert.equal(JSON.stringify(interpreted.result), expected);
+});

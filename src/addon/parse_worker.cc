@@ -1,28 +1,66 @@
 // The parse job.
 #include "addon/parse_worker.h"
 
-#include "addon/conversion.h"
+#include "addon/decoding.h"
+#include "parser/program.h"
 
 namespace VEXA::Addon::Parse {
 
-Worker::Worker(Napi::Env env, std::shared_ptr<const Toolchain::SourceText> source,
+Worker::Worker(Napi::Env env, napi_deferred deferred,
+               std::shared_ptr<const Toolchain::SourceText> source,
                std::shared_ptr<Toolchain::Context> context)
     : Napi::AsyncWorker(env, "Addon::Parse::Worker"),
       source_(std::move(source)),
-      context_(std::move(context)) {
-  if (napi_create_promise(env, &deferred_, &promise_) != napi_ok) {
-    Napi::Error::New(env).ThrowAsJavaScriptException();
-  }
-}
+      context_(std::move(context)),
+      deferred_(deferred) {}
 
 void Worker::Execute() {
   // No JavaScript here: this runs on a pool thread.
-  program_ = parseProgram(std::move(source_), std::move(context_));
+  const size_t size = source_ != nullptr ? source_->bytes().size() : 0;
+  Program program = parseProgram(std::move(source_), std::move(context_));
+  encoded_ = std::make_unique<Syntax::CompactWriter>();
+  encoded_->reserve(Syntax::CompactWriter::estimate(size));
+  for (const auto& node : program.nodes) encoded_->add(*node);
+  const auto& diagnostics = program.context->diagnostics();
+  const size_t reported = diagnostics.reported();
+  for (size_t i = 0; i < reported; ++i) encoded_->add(diagnostics.entries()[i]);
+  optimize_ = program.context->optimization.mask();
+  nodes_ = static_cast<uint32_t>(program.nodes.size());
+  diagnostics_ = static_cast<uint32_t>(reported);
+  program_ = std::make_unique<Program>(std::move(program));
 }
 
 void Worker::OnOK() {
-  // The first slice runs at once; the conversion settles the promise, now or in a later turn.
-  Conversion::Start(Env(), deferred_, std::move(program_));
+  // The nodes are freed on another pool thread while the JavaScript thread decodes: freeing them
+  // here first would delay the result by as long as a good part of the encoding takes.
+  FreeLater(Env(), std::move(program_));
+  // The first slice runs at once; the decoding settles the promise, now or in a later turn.
+  Decoding::Start(Env(), deferred_, std::move(encoded_), optimize_, nodes_, diagnostics_);
+}
+
+void Worker::FreeLater(napi_env env, std::unique_ptr<Program> program) {
+  struct Garbage {
+    std::unique_ptr<Program> program;
+    napi_async_work work = nullptr;
+  };
+  auto* garbage = new Garbage{std::move(program)};
+  napi_value name = nullptr;
+  const auto execute = [](napi_env, void* data) { static_cast<Garbage*>(data)->program.reset(); };
+  const auto complete = [](napi_env env, napi_status, void* data) {
+    auto* self = static_cast<Garbage*>(data);
+    napi_delete_async_work(env, self->work);
+    delete self;
+  };
+  if (napi_create_string_latin1(env, "Addon::Parse::Release", NAPI_AUTO_LENGTH, &name) != napi_ok ||
+      napi_create_async_work(env, nullptr, name, execute, complete, garbage, &garbage->work) !=
+          napi_ok) {
+    delete garbage;
+    return;
+  }
+  if (napi_queue_async_work(env, garbage->work) != napi_ok) {
+    napi_delete_async_work(env, garbage->work);
+    delete garbage;
+  }
 }
 
 }  // namespace VEXA::Addon::Parse

@@ -1,39 +1,43 @@
-// The parse job: carries one parse call to a worker thread, then hands the result to a sliced
-// conversion (addon/conversion.h), which settles the promise.
+// The parse job: parses one source on a worker thread and encodes the result there into the
+// compact form (syntax/compact_writer.h); then hands the encoding to the sliced decoding
+// (addon/decoding.h), which settles the promise, and the nodes to another pool thread to free.
 #pragma once
 
 #include "parser/program.h"
+#include "syntax/compact_writer.h"
 #include "toolchain/context.h"
 #include "toolchain/source_text.h"
 
 #include <napi.h>
 
+#include <cstdint>
 #include <memory>
-#include <string>
 
 namespace VEXA::Addon::Parse {
 
 class Worker final : public Napi::AsyncWorker {
  public:
-  // Leaves an exception pending when the promise cannot be made.
-  Worker(Napi::Env env, std::shared_ptr<const Toolchain::SourceText> source,
+  // `deferred` is settled by the decoding, or by this job if it fails.
+  Worker(Napi::Env env, napi_deferred deferred, std::shared_ptr<const Toolchain::SourceText> source,
          std::shared_ptr<Toolchain::Context> context);
   ~Worker() override = default;
-
-  // The promise, as a handle of the scope the worker was made in.
-  napi_value promise() const { return promise_; }
 
  protected:
   void Execute() override;
   void OnOK() override;
 
  private:
+  // Frees `program` on a pool thread (here where no work item can be had).
+  static void FreeLater(napi_env env, std::unique_ptr<Program> program);
+
   std::shared_ptr<const Toolchain::SourceText> source_;
   std::shared_ptr<Toolchain::Context> context_;
-  // Settled by the conversion, which outlives this job.
-  napi_deferred deferred_ = nullptr;
-  napi_value promise_ = nullptr;
-  Program program_;
+  napi_deferred deferred_;
+  std::unique_ptr<Syntax::CompactWriter> encoded_;
+  std::unique_ptr<Program> program_;
+  uint32_t optimize_ = 0;
+  uint32_t nodes_ = 0;
+  uint32_t diagnostics_ = 0;
 };
 
 }  // namespace VEXA::Addon::Parse

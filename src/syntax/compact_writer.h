@@ -1,0 +1,137 @@
+// The compact writer: node and diagnostic descriptions encoded into flat arrays that any thread
+// can build and any reader can turn into objects later, without a JavaScript engine at hand.
+//
+// Every distinct sequence of (property name, value kind) that a description produces is a layout,
+// numbered in the order met. The stream is a sequence of 32-bit words:
+//
+//   record  := kNodeRecord object | kDiagnosticRecord object | kListRecord count object*
+//   object  := layout value*            (one value per property of the layout, in its order)
+//   value   := Range: 4 words (start line, start character, end line, end character, unsigned)
+//              Integer: 1 word; Wide and Number: 2 words holding the bytes of a double
+//              Text: a text number; Boolean: 0 or 1; Texts: count, text numbers
+//              Node: object; Nodes: count, object* — or ~k for the k-th list record
+//
+// A list whose encoding is long (a block of thousands of statements) is moved out of its owner
+// into a list record of its own ahead of the owner's record, so that a reader can build it a
+// slice at a time; lists inside it that are long come earlier still. Doubles travel inside the
+// stream rather than beside it so that such a move keeps every value in reading order.
+//
+// Texts are interned: identical bytes share one number. Their bytes are kept, in the order of
+// their numbers, in one byte string, as they are (no UTF-8 check or repair).
+#pragma once
+
+#include "syntax/node.h"
+#include "syntax/writer.h"
+#include "toolchain/diagnostic.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace VEXA::Syntax {
+
+class CompactWriter final : public Writer {
+ public:
+  enum class Kind : uint8_t { Range, Integer, Wide, Number, Text, Boolean, Texts, Node, Nodes };
+  struct Property {
+    const char* name;
+    Kind kind;
+    bool operator==(const Property& other) const {
+      return name == other.name && kind == other.kind;
+    }
+  };
+  using Layout = std::vector<Property>;
+  // Where a text's bytes are, and whether they are all ASCII.
+  struct TextEntry {
+    uint32_t offset;
+    uint32_t size;
+    bool ascii;
+  };
+
+  static constexpr int32_t kNodeRecord = 0;
+  static constexpr int32_t kListRecord = 1;
+  static constexpr int32_t kDiagnosticRecord = 2;
+  // A list whose elements take more words than this becomes a list record of its own: a few
+  // hundred statements.
+  static constexpr size_t kLongList = 8192;
+
+  CompactWriter();
+
+  // Room for a stream of about `words` words, taken now rather than grown (and copied) bit by bit:
+  // untouched, the room costs address space only.
+  void reserve(size_t words);
+  // The words a source of `bytes` bytes usually needs: about one a byte (typical statements need a
+  // little less), with a margin, and at most 1 GiB of them.
+  static size_t estimate(size_t bytes) {
+    return std::min(bytes + bytes / 4 + 1024, size_t{1} << 28);
+  }
+
+  // Appends one record.
+  void add(const Node& node);
+  void add(const Toolchain::Diagnostic& diagnostic);
+
+  std::vector<int32_t>& stream() { return stream_; }
+  const std::vector<Layout>& layouts() const { return layouts_; }
+  const std::vector<TextEntry>& texts() const { return texts_; }
+  std::string& bytes() { return bytes_; }
+
+  Writer& range(const char* name, const Toolchain::Range& value) override;
+  Writer& integer(const char* name, int64_t value) override;
+  Writer& number(const char* name, double value) override;
+  Writer& text(const char* name, std::string_view value) override;
+  Writer& boolean(const char* name, bool value) override;
+  Writer& texts(const char* name, const std::vector<std::string>& values) override;
+  Writer& node(const char* name, const Node& value) override;
+  Writer& nodes(const char* name, const NodeList& values) override;
+
+ private:
+  struct Frame {
+    size_t at;          // the layout word in current_
+    size_t properties;  // the object's first property in properties_
+    uint64_t hash;
+  };
+
+  void record(int32_t tag);
+  void begin();
+  void end();
+  void add(const char* name, Kind kind);
+  void putDouble(double value);
+  int32_t intern(std::string_view text);
+  int32_t lookup(std::string_view text);
+  int32_t find(std::string_view text, uint64_t hash);
+  uint32_t layoutOf(const Property* properties, size_t count, uint64_t hash);
+
+  std::vector<int32_t> stream_;
+  // The record being written; long lists leave it for stream_ as they end.
+  std::vector<int32_t> current_;
+  std::vector<Frame> frames_;
+  std::vector<Property> properties_;
+  int32_t lists_ = 0;
+
+  std::vector<Layout> layouts_;
+  std::unordered_multimap<uint64_t, uint32_t> layoutIds_;
+
+  std::vector<TextEntry> texts_;
+  std::string bytes_;
+  // Open addressing over text numbers + 1 (0 is free), tagged with their hashes.
+  std::vector<uint64_t> slots_;
+  // Texts recently met, by address.
+  struct Recent {
+    const char* data = nullptr;
+    size_t size = 0;
+    int32_t id = -1;
+  };
+  std::array<Recent, 1024> recent_{};
+  // Texts recently met, by hash.
+  struct Hot {
+    uint64_t hash = 0;
+    int32_t id = -1;
+  };
+  std::array<Hot, 4096> hot_{};
+};
+
+}  // namespace VEXA::Syntax
