@@ -10,10 +10,12 @@
 
 #include "addon/instance_data.h"
 #include "addon/pending.h"
+#include "addon/pool_release.h"
 
 #include <napi.h>
 
 #include <cstring>
+#include <utility>
 
 namespace VEXA::Addon::Parse {
 
@@ -191,48 +193,9 @@ void Decoding::settle(napi_value result, napi_value error) {
     static_cast<void>(encoded_.release());
     static_cast<void>(new std::vector<int32_t>(std::move(texts_)));
   } else {
-    Release(env_, std::move(encoded_), std::move(texts_));
+    ReleaseOnPool(env_, std::make_pair(std::move(encoded_), std::move(texts_)));
   }
   delete this;
-}
-
-namespace {
-
-// The memory of a decoded result, on its way to a pool thread.
-struct Garbage {
-  std::unique_ptr<Syntax::CompactWriter> encoded;
-  std::vector<int32_t> texts;
-  napi_async_work work = nullptr;
-};
-
-}  // namespace
-
-void Decoding::Release(napi_env env, std::unique_ptr<Syntax::CompactWriter> encoded,
-                       std::vector<int32_t> texts) {
-  // Returning hundreds of megabytes to the system takes long enough to be felt as a stall: it is
-  // done on a pool thread, or here where no work item can be had.
-  auto* garbage = new Garbage{std::move(encoded), std::move(texts)};
-  napi_value name = nullptr;
-  const auto execute = [](napi_env, void* data) {
-    auto* self = static_cast<Garbage*>(data);
-    self->encoded.reset();
-    self->texts = {};
-  };
-  const auto complete = [](napi_env env, napi_status, void* data) {
-    auto* self = static_cast<Garbage*>(data);
-    napi_delete_async_work(env, self->work);
-    delete self;
-  };
-  if (napi_create_string_latin1(env, "Addon::Parse::Release", NAPI_AUTO_LENGTH, &name) != napi_ok ||
-      napi_create_async_work(env, nullptr, name, execute, complete, garbage, &garbage->work) !=
-          napi_ok) {
-    delete garbage;
-    return;
-  }
-  if (napi_queue_async_work(env, garbage->work) != napi_ok) {
-    napi_delete_async_work(env, garbage->work);
-    delete garbage;
-  }
 }
 
 }  // namespace VEXA::Addon::Parse

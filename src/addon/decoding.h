@@ -38,9 +38,6 @@ class Decoding {
   // Queues the next slice for a later turn of the event loop.
   bool hop();
   static void Idle(napi_env env, void* data);
-  // Frees a decoded result's memory off the JavaScript thread.
-  static void Release(napi_env env, std::unique_ptr<Syntax::CompactWriter> encoded,
-                      std::vector<int32_t> texts);
   static void Resume(napi_env env, napi_status status, void* data);
   // Resolves with `result`, or rejects with `error` (a generic error when null); then detaches
   // the views of this object's memory and deletes it.

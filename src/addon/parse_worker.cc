@@ -2,6 +2,7 @@
 #include "addon/parse_worker.h"
 
 #include "addon/decoding.h"
+#include "addon/pool_release.h"
 #include "parser/program.h"
 
 namespace VEXA::Addon::Parse {
@@ -33,34 +34,9 @@ void Worker::Execute() {
 void Worker::OnOK() {
   // The nodes are freed on another pool thread while the JavaScript thread decodes: freeing them
   // here first would delay the result by as long as a good part of the encoding takes.
-  FreeLater(Env(), std::move(program_));
+  ReleaseOnPool(Env(), std::move(program_));
   // The first slice runs at once; the decoding settles the promise, now or in a later turn.
   Decoding::Start(Env(), deferred_, std::move(encoded_), optimize_, nodes_, diagnostics_);
-}
-
-void Worker::FreeLater(napi_env env, std::unique_ptr<Program> program) {
-  struct Garbage {
-    std::unique_ptr<Program> program;
-    napi_async_work work = nullptr;
-  };
-  auto* garbage = new Garbage{std::move(program)};
-  napi_value name = nullptr;
-  const auto execute = [](napi_env, void* data) { static_cast<Garbage*>(data)->program.reset(); };
-  const auto complete = [](napi_env env, napi_status, void* data) {
-    auto* self = static_cast<Garbage*>(data);
-    napi_delete_async_work(env, self->work);
-    delete self;
-  };
-  if (napi_create_string_latin1(env, "Addon::Parse::Release", NAPI_AUTO_LENGTH, &name) != napi_ok ||
-      napi_create_async_work(env, nullptr, name, execute, complete, garbage, &garbage->work) !=
-          napi_ok) {
-    delete garbage;
-    return;
-  }
-  if (napi_queue_async_work(env, garbage->work) != napi_ok) {
-    napi_delete_async_work(env, garbage->work);
-    delete garbage;
-  }
 }
 
 }  // namespace VEXA::Addon::Parse

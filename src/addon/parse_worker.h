@@ -27,9 +27,6 @@ class Worker final : public Napi::AsyncWorker {
   void OnOK() override;
 
  private:
-  // Frees `program` on a pool thread (here where no work item can be had).
-  static void FreeLater(napi_env env, std::unique_ptr<Program> program);
-
   std::shared_ptr<const Toolchain::SourceText> source_;
   std::shared_ptr<Toolchain::Context> context_;
   napi_deferred deferred_;
