@@ -97,9 +97,11 @@ bool SourceCopy::queue(napi_async_execute_callback execute) {
 }
 
 void SourceCopy::Allocate(napi_env, void* data) {
-  // On a pool thread: taking the memory touches every page of it, which costs more than the copy.
+  // On a pool thread: touching every page of fresh memory costs more than the copy, so the slices
+  // on the JavaScript thread only copy.
   auto* self = static_cast<SourceCopy*>(data);
-  self->bytes_.resize(self->size_);
+  self->text_ = Toolchain::SourceText::allocate(self->size_);
+  if (self->text_ != nullptr) std::memset(self->text_->fill(), 0, self->size_);
 }
 
 void SourceCopy::Idle(napi_env, void*) {
@@ -116,6 +118,7 @@ void SourceCopy::Resume(napi_env env, napi_status status, void* data) {
 }
 
 void SourceCopy::slice() {
+  if (text_ == nullptr) return reject("out of memory for the source");
   napi_value buffer = nullptr;
   const char* data = nullptr;
   size_t size = 0;
@@ -126,7 +129,7 @@ void SourceCopy::slice() {
   const Clock::time_point deadline = Clock::now() + kSliceBudget;
   while (copied_ < size_) {
     const size_t chunk = std::min(kChunk, size_ - copied_);
-    std::memcpy(bytes_.data() + copied_, data + copied_, chunk);
+    std::memcpy(text_->fill() + copied_, data + copied_, chunk);
     copied_ += chunk;
     if (copied_ < size_ && Clock::now() >= deadline) {
       if (!queue(&SourceCopy::Idle)) return reject("cannot copy the source");
@@ -135,8 +138,7 @@ void SourceCopy::slice() {
   }
   napi_delete_reference(env_, buffer_);
   buffer_ = nullptr;
-  auto source = Toolchain::SourceText::take(std::move(bytes_));
-  if (source == nullptr) return reject("out of memory for the source");
+  std::shared_ptr<const Toolchain::SourceText> source = std::move(text_);
   auto* worker = new Worker(Napi::Env(env_), deferred_, std::move(source), std::move(context_));
   if (!Napi::Env(env_).IsExceptionPending()) worker->Queue();
   if (Napi::Env(env_).IsExceptionPending()) {

@@ -6,13 +6,13 @@
 #pragma once
 
 #include "toolchain/context.h"
+#include "toolchain/source_text.h"
 
 #include <node_api.h>
 
 #include <chrono>
 #include <cstddef>
 #include <memory>
-#include <string>
 
 namespace VEXA::Addon::Parse {
 
@@ -54,7 +54,7 @@ class SourceCopy {
   std::shared_ptr<Toolchain::Context> context_;
   napi_ref buffer_ = nullptr;
   napi_async_work work_ = nullptr;
-  std::string bytes_;
+  std::unique_ptr<Toolchain::SourceText> text_;
 };
 
 }  // namespace VEXA::Addon::Parse

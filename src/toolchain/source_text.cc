@@ -19,8 +19,8 @@ constexpr size_t kHugePage = size_t{2} << 20;
 
 }  // namespace
 
-std::shared_ptr<const SourceText> SourceText::copy(const char* data, size_t size) {
-  std::shared_ptr<SourceText> text(new (std::nothrow) SourceText());
+std::unique_ptr<SourceText> SourceText::allocate(size_t size) {
+  std::unique_ptr<SourceText> text(new (std::nothrow) SourceText());
   if (!text) return nullptr;
 #if defined(__linux__)
   if (size >= kMappedFrom) {
@@ -28,26 +28,32 @@ std::shared_ptr<const SourceText> SourceText::copy(const char* data, size_t size
     // One huge page more than needed, so that the bytes can start on a huge-page boundary.
     void* mapped = mmap(nullptr, length + kHugePage, PROT_READ | PROT_WRITE,
                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped != MAP_FAILED) {
-      const auto start = reinterpret_cast<uintptr_t>(mapped);
-      const uintptr_t aligned = (start + kHugePage - 1) & ~(uintptr_t{kHugePage} - 1);
-      if (aligned > start) munmap(mapped, aligned - start);
-      const uintptr_t tail = aligned + length;
-      const uintptr_t end = start + length + kHugePage;
-      if (end > tail) munmap(reinterpret_cast<void*>(tail), end - tail);
-      text->mapping_ = reinterpret_cast<void*>(aligned);
-      text->mapped_ = length;
-      madvise(text->mapping_, length, MADV_HUGEPAGE);
-      std::memcpy(text->mapping_, data, size);
-      text->data_ = static_cast<const char*>(text->mapping_);
-      text->size_ = size;
-      return text;
-    }
+    // A failed mapping of this size is no memory at all: a string of it would abort, not fail.
+    if (mapped == MAP_FAILED) return nullptr;
+    const auto start = reinterpret_cast<uintptr_t>(mapped);
+    const uintptr_t aligned = (start + kHugePage - 1) & ~(uintptr_t{kHugePage} - 1);
+    if (aligned > start) munmap(mapped, aligned - start);
+    const uintptr_t tail = aligned + length;
+    const uintptr_t end = start + length + kHugePage;
+    if (end > tail) munmap(reinterpret_cast<void*>(tail), end - tail);
+    text->mapping_ = reinterpret_cast<void*>(aligned);
+    text->mapped_ = length;
+    madvise(text->mapping_, length, MADV_HUGEPAGE);
+    text->data_ = static_cast<const char*>(text->mapping_);
+    text->size_ = size;
+    return text;
   }
 #endif
-  text->string_.assign(data, size);
+  text->string_.resize(size);
   text->data_ = text->string_.data();
   text->size_ = size;
+  return text;
+}
+
+std::shared_ptr<const SourceText> SourceText::copy(const char* data, size_t size) {
+  std::unique_ptr<SourceText> text = allocate(size);
+  if (!text) return nullptr;
+  if (size > 0) std::memcpy(text->fill(), data, size);
   return text;
 }
 

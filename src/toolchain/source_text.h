@@ -15,6 +15,9 @@ class SourceText {
  public:
   // A copy of `size` bytes from `data`; null where no memory could be had.
   static std::shared_ptr<const SourceText> copy(const char* data, size_t size);
+  // Room for `size` bytes, written through `fill()` before the text is shared; null where no
+  // memory could be had (a source copied over several turns cannot use `copy`).
+  static std::unique_ptr<SourceText> allocate(size_t size);
   // Takes over the string's bytes as they are.
   static std::shared_ptr<const SourceText> take(std::string bytes);
 
@@ -23,6 +26,8 @@ class SourceText {
   SourceText& operator=(const SourceText&) = delete;
 
   std::string_view bytes() const { return {data_, size_}; }
+  // The bytes to write, while the text is the allocator's alone.
+  char* fill() { return const_cast<char*>(data_); }
 
  private:
   SourceText() = default;
