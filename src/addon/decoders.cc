@@ -49,7 +49,6 @@ std::string Decoders::source(const Syntax::CompactWriter::Layout& layout) {
       case Kind::Integer:
         body += "const " + v + "=a[p++];";
         break;
-      case Kind::Wide:
       case Kind::Number:
         body += "const " + v + "=S.d(p);p+=2;";
         break;

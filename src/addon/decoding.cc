@@ -3,9 +3,8 @@
 // The stream, the text table and the text bytes stay in this object's memory and reach the
 // JavaScript decoder as array buffers over it, without a copy; they are detached before the
 // memory is freed, so nothing can read it afterwards. Each slice calls the decoder's `step`,
-// which decodes until its time is up; the hop to the next slice is an async work item, whose
-// completion is a later turn of the event loop reached without anything a script can replace (a
-// global setImmediate, process.nextTick).
+// which decodes until its budget is spent; the hop to the next slice is a later turn of the event
+// loop (addon/later.h).
 #include "addon/decoding.h"
 
 #include "addon/instance_data.h"
@@ -19,22 +18,30 @@
 
 namespace VEXA::Addon::Parse {
 
-void Decoding::Start(napi_env env, napi_deferred deferred,
-                     std::unique_ptr<Syntax::CompactWriter> encoded, uint32_t optimize,
-                     uint32_t nodes, uint32_t diagnostics) {
+namespace {
+
+// Sets `object[name] = value`; false once a host call has failed.
+bool put(napi_env env, napi_value object, const char* name, napi_value value) {
+  return value != nullptr && napi_set_named_property(env, object, name, value) == napi_ok;
+}
+
+bool putNumber(napi_env env, napi_value object, const char* name, uint32_t number) {
+  napi_value value = nullptr;
+  return napi_create_uint32(env, number, &value) == napi_ok && put(env, object, name, value);
+}
+
+}  // namespace
+
+void Decoding::Start(napi_env env, napi_deferred deferred, Encoded encoded) {
   auto* self = new Decoding(env, deferred, std::move(encoded));
-  if (!self->begin(optimize, nodes, diagnostics)) {
-    return self->settle(nullptr, takePendingException(env));
-  }
+  if (!self->begin()) return self->settle(nullptr, takePendingException(env));
   self->slice();
 }
 
-Decoding::Decoding(napi_env env, napi_deferred deferred,
-                   std::unique_ptr<Syntax::CompactWriter> encoded)
-    : env_(env), deferred_(deferred), encoded_(std::move(encoded)) {}
+Decoding::Decoding(napi_env env, napi_deferred deferred, Encoded encoded)
+    : Sliced(env), deferred_(deferred), encoded_(std::move(encoded)) {}
 
 Decoding::~Decoding() {
-  if (work_ != nullptr) napi_delete_async_work(env_, work_);
   if (state_ != nullptr) napi_delete_reference(env_, state_);
   if (step_ != nullptr) napi_delete_reference(env_, step_);
   for (napi_ref view : views_) napi_delete_reference(env_, view);
@@ -60,40 +67,34 @@ napi_value Decoding::buffer(void* data, size_t bytes) {
   return value;
 }
 
-bool Decoding::begin(uint32_t optimize, uint32_t nodes, uint32_t diagnostics) {
+bool Decoding::begin() {
   InstanceData& instance = InstanceData::Get(Napi::Env(env_));
   if (instance.decoderStart.IsEmpty() || instance.decoderStep.IsEmpty()) {
     napi_throw_error(env_, nullptr,
                      "the result decoder is not installed: load the addon through its index.js");
     return false;
   }
-  // The text table as words: offset, size, and 1 for ASCII texts.
-  const auto& texts = encoded_->texts();
-  texts_.reserve(3 * texts.size());
-  for (const auto& text : texts) {
-    texts_.push_back(static_cast<int32_t>(text.offset));
-    texts_.push_back(static_cast<int32_t>(text.size));
-    texts_.push_back(text.ascii ? 1 : 0);
-  }
-  std::vector<int32_t>& stream = encoded_->stream();
-  std::string& bytes = encoded_->bytes();
-  const auto& layouts = encoded_->layouts();
+  Syntax::CompactWriter& writer = *encoded_.writer;
+  std::vector<int32_t>& stream = writer.stream();
+  std::string& bytes = writer.bytes();
+  const auto& layouts = writer.layouts();
 
-  napi_value args[10] = {};
-  args[0] = buffer(stream.data(), stream.size() * sizeof(int32_t));
-  args[1] = buffer(texts_.data(), texts_.size() * sizeof(int32_t));
-  args[3] = buffer(bytes.data(), bytes.size());
-  if (args[0] == nullptr || args[1] == nullptr || args[3] == nullptr) return false;
-  // ASCII texts are cut out of one string of all the bytes: one copy for all of them.
-  if (napi_create_string_latin1(env_, bytes.data(), bytes.size(), &args[2]) != napi_ok) {
+  // Everything else was prepared on the worker: what is left here is a view per array and a
+  // description per layout (a few hundred at most).
+  napi_value input = nullptr;
+  napi_value compiled = nullptr;
+  napi_value described = nullptr;
+  if (napi_create_object(env_, &input) != napi_ok ||
+      !put(env_, input, "stream", buffer(stream.data(), stream.size() * sizeof(int32_t))) ||
+      !put(env_, input, "texts",
+           buffer(encoded_.texts.data(), encoded_.texts.size() * sizeof(uint32_t))) ||
+      !put(env_, input, "bytes", buffer(bytes.data(), bytes.size())) ||
+      napi_create_array_with_length(env_, layouts.size(), &compiled) != napi_ok ||
+      napi_create_array_with_length(env_, layouts.size(), &described) != napi_ok) {
     return false;
   }
   // Per layout: its decoder (undefined where the host refuses to compile), and its names and
   // kinds for the interpreter.
-  if (napi_create_array_with_length(env_, layouts.size(), &args[4]) != napi_ok ||
-      napi_create_array_with_length(env_, layouts.size(), &args[5]) != napi_ok) {
-    return false;
-  }
   for (size_t i = 0; i < layouts.size(); ++i) {
     napi_value decoder = instance.decoders.find(env_, layouts[i]);
     napi_value description = nullptr;
@@ -111,27 +112,30 @@ bool Decoding::begin(uint32_t optimize, uint32_t nodes, uint32_t diagnostics) {
         return false;
       }
     }
-    if (napi_set_element(env_, args[4], static_cast<uint32_t>(i), decoder) != napi_ok ||
-        napi_set_element(env_, args[5], static_cast<uint32_t>(i), description) != napi_ok) {
+    if (napi_set_element(env_, compiled, static_cast<uint32_t>(i), decoder) != napi_ok ||
+        napi_set_element(env_, described, static_cast<uint32_t>(i), description) != napi_ok) {
       return false;
     }
   }
-  if (napi_create_uint32(env_, optimize, &args[6]) != napi_ok ||
-      napi_create_uint32(env_, nodes, &args[7]) != napi_ok ||
-      napi_create_uint32(env_, diagnostics, &args[8]) != napi_ok) {
+  if (!put(env_, input, "compiled", compiled) || !put(env_, input, "layouts", described) ||
+      !putNumber(env_, input, "optimize", encoded_.optimize) ||
+      !putNumber(env_, input, "nodes", encoded_.nodes) ||
+      !putNumber(env_, input, "diagnostics", encoded_.diagnostics) ||
+      !putNumber(env_, input, "units", instance.testing.decodeUnits) ||
+      !put(env_, input, "utf8", instance.utf8.Value())) {
     return false;
   }
-  args[9] = instance.utf8.Value();
   napi_value global = nullptr;
   napi_value state = nullptr;
   return napi_get_global(env_, &global) == napi_ok &&
-         napi_call_function(env_, global, instance.decoderStart.Value(), 10, args, &state) ==
+         napi_call_function(env_, global, instance.decoderStart.Value(), 1, &input, &state) ==
              napi_ok &&
          napi_create_reference(env_, state, 1, &state_) == napi_ok &&
          napi_create_reference(env_, instance.decoderStep.Value(), 1, &step_) == napi_ok;
 }
 
 void Decoding::slice() {
+  ++InstanceData::Get(Napi::Env(env_)).testing.decodeSlices;
   napi_value state = nullptr;
   napi_value step = nullptr;
   napi_value global = nullptr;
@@ -145,29 +149,7 @@ void Decoding::slice() {
     return settle(nullptr, takePendingException(env_));
   }
   if (type != napi_undefined) return settle(result, nullptr);
-  if (!hop()) settle(nullptr, takePendingException(env_));
-}
-
-bool Decoding::hop() {
-  napi_value name = nullptr;
-  return napi_create_string_latin1(env_, "Addon::Parse::Decoding", NAPI_AUTO_LENGTH, &name) ==
-             napi_ok &&
-         napi_create_async_work(env_, nullptr, name, &Decoding::Idle, &Decoding::Resume, this,
-                                &work_) == napi_ok &&
-         napi_queue_async_work(env_, work_) == napi_ok;
-}
-
-void Decoding::Idle(napi_env, void*) {
-  // Nothing to do off the JavaScript thread: the work item is only the way to the next turn.
-}
-
-void Decoding::Resume(napi_env env, napi_status status, void* data) {
-  auto* self = static_cast<Decoding*>(data);
-  napi_delete_async_work(env, self->work_);
-  self->work_ = nullptr;
-  // Nothing cancels the work item; any other status means the environment is going away.
-  if (status != napi_ok) return self->settle(nullptr, nullptr);
-  self->slice();
+  if (!later()) settle(nullptr, takePendingException(env_));
 }
 
 void Decoding::settle(napi_value result, napi_value error) {
@@ -190,10 +172,9 @@ void Decoding::settle(napi_value result, napi_value error) {
                napi_detach_arraybuffer(env_, buffer) == napi_ok && detached;
   }
   if (!detached) {
-    static_cast<void>(encoded_.release());
-    static_cast<void>(new std::vector<int32_t>(std::move(texts_)));
+    static_cast<void>(new Encoded(std::move(encoded_)));
   } else {
-    ReleaseOnPool(env_, std::make_pair(std::move(encoded_), std::move(texts_)));
+    ReleaseOnPool(env_, std::move(encoded_));
   }
   delete this;
 }

@@ -4,6 +4,7 @@
 #include "addon/instance_data.h"
 #include "addon/keyword_registry.h"
 #include "addon/keywords.h"
+#include "addon/later.h"
 #include "addon/parse_worker.h"
 #include "addon/read_rules.h"
 #include "addon/source_copy.h"
@@ -95,19 +96,23 @@ Napi::Value ParseEntry(const Napi::CallbackInfo& info) {
   return Napi::Value(env, promise);
 }
 
-// install(decoder): keeps decoder.start and decoder.step for the decodings of this environment.
+// install(decoder): keeps decoder.start, decoder.step and decoder.later for the decodings and
+// copies of this environment.
 Napi::Value InstallEntry(const Napi::CallbackInfo& info) {
   Napi::Env env = info.Env();
   if (info.Length() < 1 || !info[0].IsObject()) return ThrowType(env, "Expected a decoder");
   Napi::Object decoder = info[0].As<Napi::Object>();
-  Napi::Value start = decoder.Get("start");
-  if (env.IsExceptionPending()) return env.Undefined();
-  Napi::Value step = decoder.Get("step");
-  if (env.IsExceptionPending()) return env.Undefined();
-  if (!start.IsFunction() || !step.IsFunction()) return ThrowType(env, "Expected a decoder");
+  Napi::Value functions[3];
+  const char* names[3] = {"start", "step", "later"};
+  for (int i = 0; i < 3; ++i) {
+    functions[i] = decoder.Get(names[i]);
+    if (env.IsExceptionPending()) return env.Undefined();
+    if (!functions[i].IsFunction()) return ThrowType(env, "Expected a decoder");
+  }
   InstanceData& instance = InstanceData::Get(env);
-  instance.decoderStart = Napi::Persistent(start.As<Napi::Function>());
-  instance.decoderStep = Napi::Persistent(step.As<Napi::Function>());
+  instance.decoderStart = Napi::Persistent(functions[0].As<Napi::Function>());
+  instance.decoderStep = Napi::Persistent(functions[1].As<Napi::Function>());
+  instance.later = Napi::Persistent(functions[2].As<Napi::Function>());
   if (info.Length() > 1 && info[1].IsBoolean() && !info[1].As<Napi::Boolean>().Value()) {
     instance.decoders.refuse();
   }
@@ -137,13 +142,73 @@ Napi::Value Utf8Entry(const Napi::CallbackInfo& info) {
   return Napi::Value(env, value);
 }
 
+// resume(ticket): the later turn of the job waiting under the ticket (addon/later.h).
+Napi::Value ResumeEntry(const Napi::CallbackInfo& info) {
+  Napi::Env env = info.Env();
+  uint32_t ticket = 0;
+  if (info.Length() < 1 || napi_get_value_uint32(env, info[0], &ticket) != napi_ok) {
+    return ThrowType(env, "Expected a ticket");
+  }
+  if (Sliced* job = InstanceData::Get(env).take(ticket)) {
+    if (Sliced::Closing(env)) {
+      delete job;
+    } else {
+      job->slice();
+    }
+  }
+  return env.Undefined();
+}
+
+Napi::Value ProbeEntry(const Napi::CallbackInfo& info) {
+  return info.Env().Undefined();
+}
+
+// testing(settings): sets what tests may set (addon/instance_data.h) from the numbers present in
+// `settings`, and returns the settings and slice counts as they are now. Not exported by
+// index.js: the package's callers never see it.
+Napi::Value TestingEntry(const Napi::CallbackInfo& info) {
+  Napi::Env env = info.Env();
+  Testing& testing = InstanceData::Get(env).testing;
+  struct Field {
+    const char* name;
+    uint64_t* value;
+  };
+  uint64_t copyBytes = testing.copyBytes;
+  uint64_t decodeUnits = testing.decodeUnits;
+  const Field fields[] = {
+      {"copyBytes", &copyBytes},         {"decodeUnits", &decodeUnits},
+      {"textBytes", &testing.textBytes}, {"textSize", &testing.textSize},
+      {"listCount", &testing.listCount},
+  };
+  if (info.Length() > 0 && info[0].IsObject()) {
+    Napi::Object settings = info[0].As<Napi::Object>();
+    for (const Field& field : fields) {
+      Napi::Value value = settings.Get(field.name);
+      if (env.IsExceptionPending()) return env.Undefined();
+      if (value.IsNumber())
+        *field.value = static_cast<uint64_t>(value.As<Napi::Number>().Int64Value());
+    }
+    testing.copyBytes = static_cast<size_t>(copyBytes);
+    testing.decodeUnits = static_cast<uint32_t>(decodeUnits);
+  }
+  Napi::Object state = Napi::Object::New(env);
+  for (const Field& field : fields) state.Set(field.name, static_cast<double>(*field.value));
+  state.Set("copySlices", static_cast<double>(testing.copySlices));
+  state.Set("decodeSlices", static_cast<double>(testing.decodeSlices));
+  return state;
+}
+
 }  // namespace
 
 Napi::Object Init(Napi::Env env, Napi::Object exports) {
   exports.Set("parse", Napi::Function::New<ParseEntry>(env, "parse"));
   Keywords::Init(env, exports);
   exports.Set("install", Napi::Function::New<InstallEntry>(env, "install"));
-  InstanceData::Get(env).utf8 = Napi::Persistent(Napi::Function::New<Utf8Entry>(env, "utf8"));
+  exports.Set("testing", Napi::Function::New<TestingEntry>(env, "testing"));
+  InstanceData& instance = InstanceData::Get(env);
+  instance.utf8 = Napi::Persistent(Napi::Function::New<Utf8Entry>(env, "utf8"));
+  instance.resume = Napi::Persistent(Napi::Function::New<ResumeEntry>(env, "resume"));
+  instance.probe = Napi::Persistent(Napi::Function::New<ProbeEntry>(env, "probe"));
   return exports;
 }
 

@@ -1,8 +1,10 @@
 // The parse job: parses one source on a worker thread and encodes the result there into the
-// compact form (syntax/compact_writer.h); then hands the encoding to the sliced decoding
-// (addon/decoding.h), which settles the promise, and the nodes to another pool thread to free.
+// compact form (syntax/compact_writer.h), text table included; then hands the encoding to the
+// sliced decoding (addon/decoding.h), which settles the promise, and the nodes to another pool
+// thread to free. A result past a limit of the encoding rejects the promise with the limit's name.
 #pragma once
 
+#include "addon/decoding.h"
 #include "parser/program.h"
 #include "syntax/compact_writer.h"
 #include "toolchain/context.h"
@@ -12,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace VEXA::Addon::Parse {
 
@@ -25,16 +28,15 @@ class Worker final : public Napi::AsyncWorker {
  protected:
   void Execute() override;
   void OnOK() override;
+  void OnError(const Napi::Error& error) override;
 
  private:
   std::shared_ptr<const Toolchain::SourceText> source_;
   std::shared_ptr<Toolchain::Context> context_;
   napi_deferred deferred_;
-  std::unique_ptr<Syntax::CompactWriter> encoded_;
+  Syntax::CompactWriter::Limits limits_;
+  Encoded encoded_;
   std::unique_ptr<Program> program_;
-  uint32_t optimize_ = 0;
-  uint32_t nodes_ = 0;
-  uint32_t diagnostics_ = 0;
 };
 
 }  // namespace VEXA::Addon::Parse

@@ -1,10 +1,13 @@
-// The copy of a large source, a slice per turn of the event loop: copying tens of megabytes at
-// once would hold the JavaScript thread as long as a large conversion did. The memory is taken
-// and touched on a pool thread first, so that each slice only copies; the caller's buffer is
-// held by a reference, and its data and length are read again for every slice, so that a buffer
-// detached, transferred or resized meanwhile rejects the promise instead of being read.
+// The copy of a large source, a slice per turn of the event loop (addon/later.h): copying tens of
+// megabytes at once would hold the JavaScript thread as long as a large conversion did. The
+// memory is mapped at the call, untouched, and filled slice by slice on the JavaScript thread;
+// nothing of the copy waits for the thread pool, which unrelated jobs may hold for any time. The
+// caller's buffer is held by a reference, and its data and length are read again for every slice,
+// so that a buffer detached, transferred or resized meanwhile rejects the promise instead of
+// being read.
 #pragma once
 
+#include "addon/later.h"
 #include "toolchain/context.h"
 #include "toolchain/source_text.h"
 
@@ -16,7 +19,7 @@
 
 namespace VEXA::Addon::Parse {
 
-class SourceCopy {
+class SourceCopy final : public Sliced {
  public:
   // Sources up to this size are copied at once, within the call to `parse`.
   static constexpr size_t kAtOnce = size_t{1} << 20;
@@ -35,25 +38,17 @@ class SourceCopy {
 
   SourceCopy(napi_env env, size_t size, napi_deferred deferred,
              std::shared_ptr<Toolchain::Context> context);
-  ~SourceCopy();
-  SourceCopy(const SourceCopy&) = delete;
-  SourceCopy& operator=(const SourceCopy&) = delete;
+  ~SourceCopy() override;
 
-  bool queue(napi_async_execute_callback execute);
-  static void Allocate(napi_env env, void* data);
-  static void Idle(napi_env env, void* data);
-  static void Resume(napi_env env, napi_status status, void* data);
-  // Copies until the slice's time is up; then hops, or hands the bytes to the parse.
-  void slice();
+  // Copies until the slice's budget is spent; then hops, or hands the bytes to the parse.
+  void slice() override;
   void reject(const char* message);
 
-  napi_env env_;
   size_t size_;
   size_t copied_ = 0;
   napi_deferred deferred_;
   std::shared_ptr<Toolchain::Context> context_;
   napi_ref buffer_ = nullptr;
-  napi_async_work work_ = nullptr;
   std::unique_ptr<Toolchain::SourceText> text_;
 };
 

@@ -33,7 +33,17 @@ uint64_t hashBytes(std::string_view text) {
 
 }  // namespace
 
-CompactWriter::CompactWriter() : slots_(1024, 0) {}
+CompactWriter::CompactWriter(const Limits& limits) : limits_(limits), slots_(1024, 0) {}
+
+void CompactWriter::fail(std::string message) {
+  if (failure_.empty()) failure_ = std::move(message);
+}
+
+void CompactWriter::checkList(size_t count) {
+  if (count > limits_.listCount) {
+    fail("the result holds a list of more than " + std::to_string(limits_.listCount) + " elements");
+  }
+}
 
 void CompactWriter::reserve(size_t words) {
   stream_.reserve(words);
@@ -163,6 +173,17 @@ int32_t CompactWriter::find(std::string_view text, uint64_t hash) {
     }
     at = (at + 1) & mask;
   }
+  // Past a limit the result is rejected: the text is not kept, and its number is never read.
+  if (text.size() > limits_.textSize) {
+    fail("the result holds a text longer than the engine's longest string (" +
+         std::to_string(limits_.textSize) + " characters)");
+    return -1;
+  }
+  if (bytes_.size() + text.size() > limits_.textBytes) {
+    fail("the texts of the result take more than " + std::to_string(limits_.textBytes) +
+         " bytes (text offsets are 32-bit)");
+    return -1;
+  }
   const bool ascii =
       std::all_of(text.begin(), text.end(), [](char c) { return static_cast<uint8_t>(c) < 0x80; });
   texts_.push_back(
@@ -200,7 +221,8 @@ Writer& CompactWriter::integer(const char* name, int64_t value) {
     add(name, Kind::Integer);
     current_.push_back(static_cast<int32_t>(value));
   } else {
-    add(name, Kind::Wide);
+    // Past 32 bits an integer travels as the double it becomes in JavaScript anyway.
+    add(name, Kind::Number);
     putDouble(static_cast<double>(value));
   }
   return *this;
@@ -236,6 +258,7 @@ Writer& CompactWriter::boolean(const char* name, bool value) {
 
 Writer& CompactWriter::texts(const char* name, const std::vector<std::string>& values) {
   add(name, Kind::Texts);
+  checkList(values.size());
   current_.push_back(static_cast<int32_t>(values.size()));
   for (const std::string& value : values) current_.push_back(intern(value));
   return *this;
@@ -251,6 +274,7 @@ Writer& CompactWriter::node(const char* name, const Node& value) {
 
 Writer& CompactWriter::nodes(const char* name, const NodeList& values) {
   add(name, Kind::Nodes);
+  checkList(values.size());
   const size_t count = current_.size();
   current_.push_back(static_cast<int32_t>(values.size()));
   for (const auto& value : values) {

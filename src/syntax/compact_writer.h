@@ -7,7 +7,7 @@
 //   record  := kNodeRecord object | kDiagnosticRecord object | kListRecord count object*
 //   object  := layout value*            (one value per property of the layout, in its order)
 //   value   := Range: 4 words (start line, start character, end line, end character, unsigned)
-//              Integer: 1 word; Wide and Number: 2 words holding the bytes of a double
+//              Integer: 1 word; Number: 2 words holding the bytes of a double
 //              Text: a text number; Boolean: 0 or 1; Texts: count, text numbers
 //              Node: object; Nodes: count, object* — or ~k for the k-th list record
 //
@@ -36,7 +36,9 @@ namespace VEXA::Syntax {
 
 class CompactWriter final : public Writer {
  public:
-  enum class Kind : uint8_t { Range, Integer, Wide, Number, Text, Boolean, Texts, Node, Nodes };
+  // The value kinds and record tags, numbered as lib/decode.js reads them (test/encoding.test.js
+  // checks that they agree).
+  enum class Kind : uint8_t { Range, Integer, Number, Text, Boolean, Texts, Node, Nodes };
   struct Property {
     const char* name;
     Kind kind;
@@ -59,7 +61,19 @@ class CompactWriter final : public Writer {
   // hundred statements.
   static constexpr size_t kLongList = 8192;
 
-  CompactWriter();
+  // What the reader can take: text offsets and sizes are 32-bit, a text becomes one engine
+  // string, and list counts share a word with list record references (~k).
+  struct Limits {
+    uint64_t textBytes = UINT32_MAX;
+    // The engine's longest string, in characters (a text has no more characters than bytes).
+    uint64_t textSize = (uint64_t{1} << 29) - 24;
+    uint64_t listCount = INT32_MAX;
+  };
+
+  CompactWriter() : CompactWriter(Limits{}) {}
+  explicit CompactWriter(const Limits& limits);
+  // Why the encoding cannot be read, or null: the first limit passed.
+  const std::string* failure() const { return failure_.empty() ? nullptr : &failure_; }
 
   // Room for a stream of about `words` words, taken now rather than grown (and copied) bit by bit:
   // untouched, the room costs address space only.
@@ -104,7 +118,11 @@ class CompactWriter final : public Writer {
   int32_t lookup(std::string_view text);
   int32_t find(std::string_view text, uint64_t hash);
   uint32_t layoutOf(const Property* properties, size_t count, uint64_t hash);
+  void fail(std::string message);
+  void checkList(size_t count);
 
+  Limits limits_;
+  std::string failure_;
   std::vector<int32_t> stream_;
   // The record being written; long lists leave it for stream_ as they end.
   std::vector<int32_t> current_;
