@@ -6,8 +6,7 @@
 // or resized before the copy is done.
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const asyncHooks = require('node:async_hooks');
-const { addon, RULES, table, run, range } = require('./helpers');
+const { addon, native, withTesting, slicesSince, countsPerTurn, assertOnePerTurn, RULES, table, run, range } = require('./helpers');
 
 // An operand on line 0 from character `start` to `end`.
 const op = (start, end, type, props, file = 't.vx') => ({ range: range(0, start, end), type, filePath: file, ...props });
@@ -67,39 +66,41 @@ function large(lines) {
 }
 const LINES = 300000; // 2.3 MiB
 
-test('a large source is copied over several turns, timers running between, then parsed whole', async () => {
-  // Blanks copy at memory speed and parse fast: enough of them for several slices of copying.
+test('a large source is copied over several turns, other callbacks running between, then parsed whole', async () => {
+  // Blanks parse fast: 64 MiB of them copied 16 MiB a slice take exactly five slices.
   const blanks = 64 << 20;
   const source = Buffer.alloc(blanks + 18, ' ');
   source.write('  NOP 7\n', 0);
   source.write('\n  NOP 8\n', blanks + 9);
-  const events = [];
-  const copies = new Set();
-  const hook = asyncHooks.createHook({
-    init(id, type) {
-      if (type === 'Addon::Parse::SourceCopy') copies.add(id);
-    },
-    before(id) {
-      if (copies.has(id)) events.push('copy');
-    },
+  await withTesting({ copyBytes: 16 << 20 }, async (before) => {
+    const { value: result, seen } = await countsPerTurn(run(source));
+    assert.equal(slicesSince(before).copy, 5);
+    assertOnePerTurn(seen, 'copySlices', before, 5);
+    const node = (line, value) => ({
+      range: range(line, 2, 5), type: 16, filePath: 't.vx', name: 'NOP', precode: 0,
+      operands: [{ range: range(line, 6, 7), type: 20, filePath: 't.vx', value, buffer: `${value}` }],
+    });
+    assert.deepStrictEqual(result, { optimize: 0, nodes: [node(0, 7), node(2, 8)], diagnostics: [] });
   });
-  const timer = setInterval(() => events.push('tick'), 1);
-  hook.enable();
-  let result;
-  try {
-    result = await run(source);
-  } finally {
-    hook.disable();
-    clearInterval(timer);
-  }
-  const first = events.indexOf('copy');
-  assert.ok(events.lastIndexOf('copy') > first + 1, `not copied over several turns: ${events}`);
-  assert.ok(events.slice(first, events.lastIndexOf('copy')).includes('tick'), 'no timer ran during the copy');
-  const node = (line, value) => ({
-    range: range(line, 2, 5), type: 16, filePath: 't.vx', name: 'NOP', precode: 0,
-    operands: [{ range: range(line, 6, 7), type: 20, filePath: 't.vx', value, buffer: `${value}` }],
+});
+
+test('a source buffer detached in the middle of its copy rejects the parse at the next slice', async () => {
+  const buffer = new ArrayBuffer(LINES * 8);
+  large(LINES).copy(Buffer.from(buffer));
+  await withTesting({ copyBytes: 1 << 18 }, async (before) => {
+    const pending = run(Buffer.from(buffer));
+    // Detached once two slices have copied: the third finds no bytes.
+    await new Promise((resolve) => {
+      const watch = () => {
+        if (native.testing().copySlices - before.copySlices < 2) return setImmediate(watch);
+        structuredClone(buffer, { transfer: [buffer] });
+        resolve();
+      };
+      setImmediate(watch);
+    });
+    await assert.rejects(pending, { message: 'the source buffer was detached or resized before it was copied' });
+    assert.equal(slicesSince(before).copy, 3);
   });
-  assert.deepStrictEqual(result, { optimize: 0, nodes: [node(0, 7), node(2, 8)], diagnostics: [] });
 });
 
 // Each row takes the buffer away (or changes its size) right after the call.

@@ -7,9 +7,8 @@ const test = require('node:test');
 const assert = require('node:assert/strict');
 const path = require('node:path');
 const { spawnSync } = require('node:child_process');
-const asyncHooks = require('node:async_hooks');
 const { isDeepStrictEqual } = require('node:util');
-const { run, range, error, warning } = require('./helpers');
+const { run, range, error, warning, withTesting, slicesSince, countsPerTurn, assertOnePerTurn, distinctTexts } = require('./helpers');
 
 const LINES = 5000;
 const CHUNK = 2048;
@@ -94,51 +93,26 @@ test('a result of several conversion chunks equals the nodes built here, node by
   }
 });
 
-// Parses `source` while recording, in order: the start of the conversion (the completion of the
-// parse job), each later conversion slice, each tick of a 1 ms interval set before the parse,
-// and the resolution.
-async function observedRun(source, options) {
-  const events = [];
-  const kinds = new Map();
-  const hook = asyncHooks.createHook({
-    init(id, type) {
-      if (type.startsWith('Addon::Parse::')) kinds.set(id, type);
-    },
-    before(id) {
-      const kind = kinds.get(id);
-      if (kind === 'Addon::Parse::Worker') events.push('start');
-      else if (kind !== undefined) events.push('slice');
-    },
-  });
-  const timer = setInterval(() => events.push('tick'), 1);
-  hook.enable();
-  try {
-    const result = await run(source, options);
-    events.push('resolved');
-    return { result, events };
-  } finally {
-    hook.disable();
-    clearInterval(timer);
-  }
-}
-
-test('a large result is converted over several turns of the event loop, timers running between', async () => {
+test('a large result is converted over exactly as many slices as its budget says, other callbacks running between', async () => {
   const { source, expected } = generate('sliced.vx', 12 * LINES);
+  // Texts made plus records decoded: every node and diagnostic is a record of its own here.
+  const units = distinctTexts(expected) + expected.nodes.length + expected.diagnostics.length;
+  const budget = 4096;
   // Hopping between slices must not go through anything a script can replace.
   const saved = globalThis.setImmediate;
-  globalThis.setImmediate = () => assert.fail('the conversion used the global setImmediate');
+  const { setImmediate: immediate } = require('node:timers');
   let observed;
-  try {
-    observed = await observedRun(source, { name: 'sliced.vx' });
-  } finally {
-    globalThis.setImmediate = saved;
-  }
-  const { result, events } = observed;
-  const start = events.indexOf('start');
-  assert.ok(start >= 0, 'the parse job never completed');
-  const during = events.slice(start, events.indexOf('resolved'));
-  assert.ok(during.filter((e) => e === 'slice').length >= 2, `one slice only: ${during.length}`);
-  assert.ok(during.includes('tick'), 'no timer ran between the start of the conversion and its end');
+  await withTesting({ decodeUnits: budget }, async (before) => {
+    globalThis.setImmediate = () => assert.fail('the conversion used the global setImmediate');
+    try {
+      observed = await countsPerTurn(run(source, { name: 'sliced.vx' }), immediate);
+    } finally {
+      globalThis.setImmediate = saved;
+    }
+    assert.equal(slicesSince(before).decode, Math.ceil(units / budget));
+    assertOnePerTurn(observed.seen, 'decodeSlices', before, Math.ceil(units / budget));
+  });
+  const result = observed.value;
   assert.equal(result.nodes.length, expected.nodes.length);
   for (let i = 0; i < result.nodes.length; i++) {
     if (!isDeepStrictEqual(result.nodes[i], expected.nodes[i])) {
@@ -196,9 +170,17 @@ test('a block of thousands of statements is converted over several turns and equ
   }, file);
   const expected = { optimize: 0, nodes: [block], diagnostics };
 
-  const { result, events } = await observedRun(texts.join('\n') + '\n', { name: file });
-  const during = events.slice(events.indexOf('start'), events.indexOf('resolved'));
-  assert.ok(during.filter((e) => e === 'slice').length >= 2, 'the block was converted in one go');
+  // Texts, the one top-level node and the diagnostics, and the elements of the three long lists,
+  // each built a slice at a time.
+  const units = distinctTexts(expected) + 1 + diagnostics.length + outer.length + 1 + inner.length +
+    alternative.length;
+  const budget = 1000;
+  const result = await withTesting({ decodeUnits: budget }, async (before) => {
+    const { value, seen } = await countsPerTurn(run(texts.join('\n') + '\n', { name: file }));
+    assert.equal(slicesSince(before).decode, Math.ceil(units / budget));
+    assertOnePerTurn(seen, 'decodeSlices', before, Math.ceil(units / budget));
+    return value;
+  });
   const [clause] = result.nodes[0].clauses;
   for (const [actual, wanted, what] of [
     [clause.subsequence, block.clauses[0].subsequence, 'outer statements'],

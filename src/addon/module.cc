@@ -79,18 +79,15 @@ Napi::Value ParseEntry(const Napi::CallbackInfo& info) {
   napi_deferred deferred = nullptr;
   napi_value promise = nullptr;
   if (napi_create_promise(env, &deferred, &promise) != napi_ok) return ThrowLast(env);
-  // A promise that is never returned needs no settling: the engine drops it.
-  if (source == nullptr) {
-    if (!Parse::SourceCopy::Start(env, info[1], size, deferred, std::move(context))) {
-      return env.Undefined();
-    }
-    return Napi::Value(env, promise);
-  }
-  auto* worker = new Parse::Worker(env, deferred, std::move(source), std::move(context));
-  if (!env.IsExceptionPending()) worker->Queue();
-  if (env.IsExceptionPending()) {
-    // The job could not be set up; it was never queued, so nothing will ever settle it.
-    delete worker;
+  // A promise that is never returned needs no settling: the engine drops it. The parse job is
+  // queued now whatever the size, so that pool jobs queued after this call never delay it.
+  auto handoff = std::make_shared<Parse::Handoff>();
+  if (source != nullptr) handoff->deliver(std::move(source));
+  if (!Parse::Worker::Start(env, deferred, handoff, std::move(context))) return env.Undefined();
+  if (size > Parse::SourceCopy::kAtOnce &&
+      !Parse::SourceCopy::Start(env, info[1], size, deferred, handoff)) {
+    // The job waits for a source that never comes: let it go.
+    handoff->abandon();
     return env.Undefined();
   }
   return Napi::Value(env, promise);

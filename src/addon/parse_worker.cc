@@ -1,4 +1,4 @@
-// The parse job.
+// The parse job and the source handoff.
 #include "addon/parse_worker.h"
 
 #include "addon/instance_data.h"
@@ -6,13 +6,69 @@
 #include "addon/pool_release.h"
 #include "parser/program.h"
 
+#include <chrono>
+
 namespace VEXA::Addon::Parse {
 
-Worker::Worker(Napi::Env env, napi_deferred deferred,
-               std::shared_ptr<const Toolchain::SourceText> source,
+namespace {
+
+// Nodes encoded between looks at the watch.
+constexpr size_t kStopCheckEvery = 4096;
+
+}  // namespace
+
+void Handoff::deliver(std::shared_ptr<const Toolchain::SourceText> source) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    source_ = std::move(source);
+    delivered_ = true;
+  }
+  ready_.notify_all();
+}
+
+void Handoff::abandon() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    abandoned_ = true;
+  }
+  ready_.notify_all();
+}
+
+std::shared_ptr<const Toolchain::SourceText> Handoff::await(Watch& watch) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!delivered_ && !abandoned_) {
+    // The copy runs in turns of the event loop, which stop when the environment goes away: the
+    // wait looks at the watch every few milliseconds.
+    ready_.wait_for(lock, std::chrono::milliseconds(5));
+    if (delivered_ || abandoned_) break;
+    lock.unlock();
+    const bool gone = watch.gone();
+    lock.lock();
+    if (gone) return nullptr;
+  }
+  if (abandoned_) return nullptr;
+  return std::move(source_);
+}
+
+bool Worker::Start(napi_env env, napi_deferred deferred, std::shared_ptr<Handoff> handoff,
+                   std::shared_ptr<Toolchain::Context> context) {
+  auto* worker = new Worker(Napi::Env(env), deferred, std::move(handoff), std::move(context));
+  worker->watch_ = Watch::Create(env);
+  if (worker->watch_ != nullptr) worker->Queue();
+  bool pending = false;
+  if (worker->watch_ == nullptr || napi_is_exception_pending(env, &pending) != napi_ok || pending) {
+    if (!pending) napi_throw_error(env, nullptr, "cannot queue the parse");
+    // Never queued, so nothing else will settle the promise: the caller's to settle.
+    delete worker;
+    return false;
+  }
+  return true;
+}
+
+Worker::Worker(Napi::Env env, napi_deferred deferred, std::shared_ptr<Handoff> handoff,
                std::shared_ptr<Toolchain::Context> context)
     : Napi::AsyncWorker(env, "Addon::Parse::Worker"),
-      source_(std::move(source)),
+      handoff_(std::move(handoff)),
       context_(std::move(context)),
       deferred_(deferred) {
   // Tests lower the limits to reach them with small sources.
@@ -22,17 +78,40 @@ Worker::Worker(Napi::Env env, napi_deferred deferred,
   if (testing.listCount != 0) limits_.listCount = testing.listCount;
 }
 
+Worker::~Worker() {
+  if (watch_ != nullptr) watch_->close();
+}
+
 void Worker::Execute() {
   // No JavaScript here: this runs on a pool thread.
-  const size_t size = source_ != nullptr ? source_->bytes().size() : 0;
-  Program program = parseProgram(std::move(source_), std::move(context_));
+  std::shared_ptr<const Toolchain::SourceText> source = handoff_->await(*watch_);
+  handoff_.reset();
+  if (source == nullptr) {
+    stopped_ = true;
+    return;
+  }
+  Watch* watch = watch_;
+  context_->setStop([watch] { return watch->gone(); });
+  const size_t size = source->bytes().size();
+  Program program = parseProgram(std::move(source), std::move(context_));
+  program_ = std::make_unique<Program>(std::move(program));
+  if (watch->gone()) {
+    stopped_ = true;
+    return;
+  }
   auto writer = std::make_unique<Syntax::CompactWriter>(limits_);
   writer->reserve(Syntax::CompactWriter::estimate(size));
-  for (const auto& node : program.nodes) writer->add(*node);
-  const auto& diagnostics = program.context->diagnostics();
+  size_t encoded = 0;
+  for (const auto& node : program_->nodes) {
+    writer->add(*node);
+    if (++encoded % kStopCheckEvery == 0 && watch->gone()) {
+      stopped_ = true;
+      return;
+    }
+  }
+  const auto& diagnostics = program_->context->diagnostics();
   const size_t reported = diagnostics.reported();
   for (size_t i = 0; i < reported; ++i) writer->add(diagnostics.entries()[i]);
-  program_ = std::make_unique<Program>(std::move(program));
   if (const std::string* failure = writer->failure()) return SetError(*failure);
   if (program_->nodes.size() > limits_.listCount || reported > limits_.listCount) {
     return SetError("the result holds a list of more than " + std::to_string(limits_.listCount) +
@@ -52,23 +131,27 @@ void Worker::Execute() {
   encoded_.diagnostics = static_cast<uint32_t>(reported);
 }
 
-void Worker::OnOK() {
+bool Worker::over() {
   // The nodes are freed on another pool thread while the JavaScript thread decodes: freeing them
   // here first would delay the result by as long as a good part of the encoding takes.
   ReleaseOnPool(Env(), std::move(program_));
   // A job that completes while the environment is torn down starts nothing: no JavaScript can
   // run, and the promise goes with the environment.
-  if (Sliced::Closing(Env())) {
+  if (stopped_ || Sliced::Closing(Env())) {
     ReleaseOnPool(Env(), std::move(encoded_));
-    return;
+    return true;
   }
+  return false;
+}
+
+void Worker::OnOK() {
+  if (over()) return;
   // The first slice runs at once; the decoding settles the promise, now or in a later turn.
   Decoding::Start(Env(), deferred_, std::move(encoded_));
 }
 
 void Worker::OnError(const Napi::Error& error) {
-  ReleaseOnPool(Env(), std::move(program_));
-  if (Sliced::Closing(Env())) return;
+  if (over()) return;
   napi_reject_deferred(Env(), deferred_, error.Value());
 }
 

@@ -3,7 +3,6 @@
 #include "addon/source_copy.h"
 
 #include "addon/instance_data.h"
-#include "addon/parse_worker.h"
 #include "addon/pending.h"
 #include "toolchain/source_text.h"
 
@@ -66,8 +65,8 @@ bool SourceCopy::View(napi_env env, napi_value buffer, const char** data, size_t
 }
 
 bool SourceCopy::Start(napi_env env, napi_value buffer, size_t size, napi_deferred deferred,
-                       std::shared_ptr<Toolchain::Context> context) {
-  auto* self = new SourceCopy(env, size, deferred, std::move(context));
+                       std::shared_ptr<Handoff> handoff) {
+  auto* self = new SourceCopy(env, size, deferred, std::move(handoff));
   if (napi_create_reference(env, buffer, 1, &self->buffer_) != napi_ok) {
     bool pending = false;
     if (napi_is_exception_pending(env, &pending) != napi_ok || !pending) {
@@ -88,11 +87,13 @@ bool SourceCopy::Start(napi_env env, napi_value buffer, size_t size, napi_deferr
 }
 
 SourceCopy::SourceCopy(napi_env env, size_t size, napi_deferred deferred,
-                       std::shared_ptr<Toolchain::Context> context)
-    : Sliced(env), size_(size), deferred_(deferred), context_(std::move(context)) {}
+                       std::shared_ptr<Handoff> handoff)
+    : Sliced(env), size_(size), deferred_(deferred), handoff_(std::move(handoff)) {}
 
 SourceCopy::~SourceCopy() {
   if (buffer_ != nullptr) napi_delete_reference(env_, buffer_);
+  // Unfinished (rejected, or freed with its environment): the parse job must not wait on.
+  if (handoff_ != nullptr) handoff_->abandon();
 }
 
 void SourceCopy::slice() {
@@ -120,16 +121,8 @@ void SourceCopy::slice() {
     if (!later()) reject("cannot copy the source");
     return;
   }
-  napi_delete_reference(env_, buffer_);
-  buffer_ = nullptr;
-  std::shared_ptr<const Toolchain::SourceText> source = std::move(text_);
-  auto* worker = new Worker(Napi::Env(env_), deferred_, std::move(source), std::move(context_));
-  if (!Napi::Env(env_).IsExceptionPending()) worker->Queue();
-  if (Napi::Env(env_).IsExceptionPending()) {
-    // Never queued, so nothing else will settle the promise.
-    delete worker;
-    return reject("cannot queue the parse");
-  }
+  handoff_->deliver(std::move(text_));
+  handoff_.reset();
   delete this;
 }
 

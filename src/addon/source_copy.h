@@ -8,6 +8,7 @@
 #pragma once
 
 #include "addon/later.h"
+#include "addon/parse_worker.h"
 #include "toolchain/context.h"
 #include "toolchain/source_text.h"
 
@@ -27,17 +28,17 @@ class SourceCopy final : public Sliced {
   // The bytes of a typed array or DataView as they are now; false for any other value.
   static bool View(napi_env env, napi_value buffer, const char** data, size_t* size);
 
-  // Copies `buffer` (`size` bytes when the call was made) over the next turns, then queues the
-  // parse, which settles `deferred`; or rejects `deferred`. False (an exception pending) when the
-  // copy could not be set up; `deferred` is then the caller's to settle.
+  // Copies `buffer` (`size` bytes when the call was made) over the next turns and hands the
+  // bytes to the parse job waiting for them; or rejects `deferred` and abandons the handoff. False
+  // (an exception pending) when the copy could not be set up; `deferred` is then the caller's to
+  // settle.
   static bool Start(napi_env env, napi_value buffer, size_t size, napi_deferred deferred,
-                    std::shared_ptr<Toolchain::Context> context);
+                    std::shared_ptr<Handoff> handoff);
 
  private:
   using Clock = std::chrono::steady_clock;
 
-  SourceCopy(napi_env env, size_t size, napi_deferred deferred,
-             std::shared_ptr<Toolchain::Context> context);
+  SourceCopy(napi_env env, size_t size, napi_deferred deferred, std::shared_ptr<Handoff> handoff);
   ~SourceCopy() override;
 
   // Copies until the slice's budget is spent; then hops, or hands the bytes to the parse.
@@ -47,7 +48,7 @@ class SourceCopy final : public Sliced {
   size_t size_;
   size_t copied_ = 0;
   napi_deferred deferred_;
-  std::shared_ptr<Toolchain::Context> context_;
+  std::shared_ptr<Handoff> handoff_;
   napi_ref buffer_ = nullptr;
   std::unique_ptr<Toolchain::SourceText> text_;
 };

@@ -29,7 +29,12 @@ Program parseProgram(std::shared_ptr<const Toolchain::SourceText> source,
   program.nodes.reserve(1024);
   Parser parser(std::move(source), std::move(context));
   parser.advance();
+  // Every few hundred statements: often enough to stop within milliseconds, rarely enough to cost
+  // nothing measurable.
+  constexpr unsigned kStopCheckEvery = 256;
+  unsigned statements = 0;
   while (!parser.check(TokenKind::EndOfInput)) {
+    if (++statements % kStopCheckEvery == 0 && program.context->stopRequested()) break;
     if (parser.accept(TokenKind::Newline)) continue;
     if (auto node = parseStatement(parser)) program.nodes.push_back(std::move(node));
   }

@@ -6,6 +6,7 @@
 #include "toolchain/rules.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -56,6 +57,10 @@ class Context {
   void setKeywords(std::shared_ptr<const KeywordTable> keywords) {
     keywords_ = std::move(keywords);
   }
+  // Asked between statements now and then: true ends the parse early, because whoever wanted the
+  // result is gone (a host tearing down its environment). The result is then incomplete.
+  void setStop(std::function<bool()> stop) { stop_ = std::move(stop); }
+  bool stopRequested() const { return stop_ && stop_(); }
 
  private:
   CaseMode caseMode_;
@@ -64,6 +69,7 @@ class Context {
   std::shared_ptr<Diagnostics> diagnostics_;
   std::shared_ptr<SymbolTable> symbols_;
   std::shared_ptr<const KeywordTable> keywords_;
+  std::function<bool()> stop_;
 };
 
 }  // namespace VEXA::Toolchain

@@ -1,0 +1,59 @@
+// The watch of a pool job's environment.
+#include "addon/watch.h"
+
+#include "addon/later.h"
+
+namespace VEXA::Addon {
+
+namespace {
+
+// How old an answer may be: the longest a terminated worker waits for a job to notice.
+constexpr auto kAskEvery = std::chrono::milliseconds(10);
+
+}  // namespace
+
+Watch* Watch::Create(napi_env env) {
+  auto* watch = new Watch();
+  napi_value name = nullptr;
+  if (napi_create_string_latin1(env, "Addon::Parse::Watch", NAPI_AUTO_LENGTH, &name) != napi_ok ||
+      napi_create_threadsafe_function(env, nullptr, nullptr, name, 0, 1, nullptr, &Watch::Finalize,
+                                      watch, &Watch::Answer, &watch->function_) != napi_ok) {
+    delete watch;
+    return nullptr;
+  }
+  // The pool job keeps the event loop alive while it runs; the watch must not keep it longer.
+  napi_unref_threadsafe_function(env, watch->function_);
+  return watch;
+}
+
+void Watch::close() {
+  // The finalizer frees the watch once the questions still queued are answered.
+  napi_release_threadsafe_function(function_, napi_tsfn_release);
+}
+
+bool Watch::gone() {
+  if (gone_.load(std::memory_order_acquire)) return true;
+  const Clock::time_point now = Clock::now();
+  if (!asking_.load(std::memory_order_acquire) && now - asked_ >= kAskEvery) {
+    asked_ = now;
+    asking_.store(true, std::memory_order_release);
+    if (napi_call_threadsafe_function(function_, nullptr, napi_tsfn_nonblocking) != napi_ok) {
+      // Closing: the environment is going away.
+      gone_.store(true, std::memory_order_release);
+    }
+  }
+  return false;
+}
+
+void Watch::Answer(napi_env env, napi_value, void* context, void*) {
+  auto* self = static_cast<Watch*>(context);
+  // No environment: the queue is emptied during teardown.
+  if (env == nullptr || Sliced::Closing(env)) self->gone_.store(true, std::memory_order_release);
+  self->asking_.store(false, std::memory_order_release);
+}
+
+void Watch::Finalize(napi_env, void* data, void*) {
+  delete static_cast<Watch*>(data);
+}
+
+}  // namespace VEXA::Addon
