@@ -14,7 +14,7 @@ const native = require(process.env.VEXA_ADDON
 // Runs `body` with the test settings `settings` (slice budgets, lowered limits), then restores
 // the ordinary ones; `body` gets the slice counts as they were before it ran.
 async function withTesting(settings, body) {
-  const zero = { copyBytes: 0, decodeUnits: 0, textBytes: 0, textSize: 0, listCount: 0 };
+  const zero = { copyBytes: 0, decodeUnits: 0, textBytes: 0, textSize: 0, listCount: 0, holdParse: false };
   const before = native.testing({ ...zero, ...settings });
   try {
     return await body(before);

@@ -153,6 +153,13 @@ void Decoding::slice() {
 }
 
 void Decoding::settle(napi_value result, napi_value error) {
+  if (Closing(env_)) {
+    // No script will run again to read the views: the memory goes without detaching them, and
+    // the promise with the environment.
+    ReleaseOnPool(env_, std::move(encoded_));
+    delete this;
+    return;
+  }
   if (result != nullptr) {
     napi_resolve_deferred(env_, deferred_, result);
   } else {

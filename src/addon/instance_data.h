@@ -25,6 +25,9 @@ struct Testing {
   uint64_t textBytes = 0;
   uint64_t textSize = 0;
   uint64_t listCount = 0;
+  // Parses hold after their first statements until their environment goes away, so that a test
+  // can end the environment while a parse is surely running.
+  bool holdParse = false;
   // Slices run so far in this environment.
   uint64_t copySlices = 0;
   uint64_t decodeSlices = 0;

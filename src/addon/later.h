@@ -28,7 +28,9 @@ class Sliced {
   // One slice, called in a later turn after `later`.
   virtual void slice() = 0;
 
-  // True while `env` is being torn down: the host then refuses every call into JavaScript.
+  // True once `env` can run no more JavaScript: it is being terminated or torn down. Nothing of
+  // the environment's heap may then be touched beyond dropping references (detaching an array
+  // buffer, for one, aborts the process while execution is terminating).
   static bool Closing(napi_env env);
 
  protected:

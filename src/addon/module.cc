@@ -185,6 +185,9 @@ Napi::Value TestingEntry(const Napi::CallbackInfo& info) {
       if (value.IsNumber())
         *field.value = static_cast<uint64_t>(value.As<Napi::Number>().Int64Value());
     }
+    Napi::Value hold = settings.Get("holdParse");
+    if (env.IsExceptionPending()) return env.Undefined();
+    if (hold.IsBoolean()) testing.holdParse = hold.As<Napi::Boolean>().Value();
     testing.copyBytes = static_cast<size_t>(copyBytes);
     testing.decodeUnits = static_cast<uint32_t>(decodeUnits);
   }
@@ -192,6 +195,8 @@ Napi::Value TestingEntry(const Napi::CallbackInfo& info) {
   for (const Field& field : fields) state.Set(field.name, static_cast<double>(*field.value));
   state.Set("copySlices", static_cast<double>(testing.copySlices));
   state.Set("decodeSlices", static_cast<double>(testing.decodeSlices));
+  state.Set("holdParse", testing.holdParse);
+  state.Set("parsesStoppedEarly", static_cast<double>(Parse::Worker::StoppedEarly()));
   return state;
 }
 

@@ -6,7 +6,9 @@
 #include "addon/pool_release.h"
 #include "parser/program.h"
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 namespace VEXA::Addon::Parse {
 
@@ -14,6 +16,8 @@ namespace {
 
 // Nodes encoded between looks at the watch.
 constexpr size_t kStopCheckEvery = 4096;
+
+std::atomic<uint64_t> stoppedEarly{0};
 
 }  // namespace
 
@@ -76,6 +80,11 @@ Worker::Worker(Napi::Env env, napi_deferred deferred, std::shared_ptr<Handoff> h
   if (testing.textBytes != 0) limits_.textBytes = testing.textBytes;
   if (testing.textSize != 0) limits_.textSize = testing.textSize;
   if (testing.listCount != 0) limits_.listCount = testing.listCount;
+  hold_ = testing.holdParse;
+}
+
+uint64_t Worker::StoppedEarly() {
+  return stoppedEarly.load();
 }
 
 Worker::~Worker() {
@@ -91,23 +100,24 @@ void Worker::Execute() {
     return;
   }
   Watch* watch = watch_;
-  context_->setStop([watch] { return watch->gone(); });
+  if (hold_) {
+    context_->setStop([watch] {
+      while (!watch->gone()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      return true;
+    });
+  } else {
+    context_->setStop([watch] { return watch->gone(); });
+  }
   const size_t size = source->bytes().size();
   Program program = parseProgram(std::move(source), std::move(context_));
   program_ = std::make_unique<Program>(std::move(program));
-  if (watch->gone()) {
-    stopped_ = true;
-    return;
-  }
+  if (watch->gone()) return stopEarly();
   auto writer = std::make_unique<Syntax::CompactWriter>(limits_);
   writer->reserve(Syntax::CompactWriter::estimate(size));
   size_t encoded = 0;
   for (const auto& node : program_->nodes) {
     writer->add(*node);
-    if (++encoded % kStopCheckEvery == 0 && watch->gone()) {
-      stopped_ = true;
-      return;
-    }
+    if (++encoded % kStopCheckEvery == 0 && watch->gone()) return stopEarly();
   }
   const auto& diagnostics = program_->context->diagnostics();
   const size_t reported = diagnostics.reported();
@@ -129,6 +139,11 @@ void Worker::Execute() {
   encoded_.optimize = program_->context->optimization.mask();
   encoded_.nodes = static_cast<uint32_t>(program_->nodes.size());
   encoded_.diagnostics = static_cast<uint32_t>(reported);
+}
+
+void Worker::stopEarly() {
+  stopped_ = true;
+  stoppedEarly.fetch_add(1);
 }
 
 bool Worker::over() {

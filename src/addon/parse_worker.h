@@ -50,6 +50,8 @@ class Worker final : public Napi::AsyncWorker {
   static bool Start(napi_env env, napi_deferred deferred, std::shared_ptr<Handoff> handoff,
                     std::shared_ptr<Toolchain::Context> context);
   ~Worker() override;
+  // Parses, in every environment, that stopped early because their environment went away.
+  static uint64_t StoppedEarly();
 
  protected:
   void Execute() override;
@@ -59,6 +61,7 @@ class Worker final : public Napi::AsyncWorker {
  private:
   Worker(Napi::Env env, napi_deferred deferred, std::shared_ptr<Handoff> handoff,
          std::shared_ptr<Toolchain::Context> context);
+  void stopEarly();
   // Back on the JavaScript thread: true when nothing may be settled or started any more.
   bool over();
 
@@ -71,6 +74,7 @@ class Worker final : public Napi::AsyncWorker {
   std::unique_ptr<Program> program_;
   // No source came (the copy settled the promise), or the environment is going away.
   bool stopped_ = false;
+  bool hold_ = false;
 };
 
 }  // namespace VEXA::Addon::Parse
