@@ -15,25 +15,16 @@ namespace {
 
 constexpr uint64_t kHashStart = 14695981039346656037ull;
 constexpr uint64_t kHashPrime = 1099511628211ull;
-// Eight bytes at a time: texts are mostly short names and numbers, hashed once per use.
-uint64_t hashBytes(std::string_view text) {
-  uint64_t hash = kHashStart ^ text.size();
-  size_t at = 0;
-  for (; at + 8 <= text.size(); at += 8) {
-    uint64_t word;
-    std::memcpy(&word, text.data() + at, 8);
-    hash = (hash ^ word) * kHashPrime;
-    hash ^= hash >> 32;
-  }
-  uint64_t tail = 0;
-  std::memcpy(&tail, text.data() + at, text.size() - at);
-  hash = (hash ^ tail) * kHashPrime;
-  return hash ^ (hash >> 29);
-}
-
 }  // namespace
 
-CompactWriter::CompactWriter(const Limits& limits) : limits_(limits), slots_(1024, 0) {}
+CompactWriter::CompactWriter(const Limits& limits)
+    : limits_(limits), texts_(limits.textBytes, limits.textSize) {}
+
+const std::string* CompactWriter::failure() const {
+  if (!failure_.empty()) return &failure_;
+  if (!texts_.failure().empty()) return &texts_.failure();
+  return nullptr;
+}
 
 void CompactWriter::fail(std::string message) {
   if (failure_.empty()) failure_ = std::move(message);
@@ -123,90 +114,6 @@ void CompactWriter::putDouble(double value) {
   current_.push_back(words[1]);
 }
 
-int32_t CompactWriter::intern(std::string_view text) {
-  // Most texts are views into the nodes' own tokens, met again at the same address (every node's
-  // file path is one): a cache by address saves the hash, and comparing the bytes keeps it right
-  // for texts that only happen to reuse an address (a describer's temporary).
-  Recent& recent = recent_[(reinterpret_cast<uintptr_t>(text.data()) >> 3) & (recent_.size() - 1)];
-  if (recent.data == text.data() && recent.size == text.size() && recent.id >= 0 &&
-      (text.empty() ||
-       std::memcmp(bytes_.data() + texts_[recent.id].offset, text.data(), text.size()) == 0)) {
-    return recent.id;
-  }
-  const int32_t id = lookup(text);
-  recent = {text.data(), text.size(), id};
-  return id;
-}
-
-int32_t CompactWriter::lookup(std::string_view text) {
-  const uint64_t hash = hashBytes(text);
-  // Mnemonics, registers and small numbers come back all the time: a small table of the texts
-  // met last, by hash, stays in the cache where the large one does not.
-  Hot& hot = hot_[hash & (hot_.size() - 1)];
-  if (hot.hash == hash && hot.id >= 0) {
-    const TextEntry& entry = texts_[static_cast<uint32_t>(hot.id)];
-    if (entry.size == text.size() && (text.empty() || std::memcmp(bytes_.data() + entry.offset,
-                                                                  text.data(), text.size()) == 0)) {
-      return hot.id;
-    }
-  }
-  const int32_t id = find(text, hash);
-  hot = {hash, id};
-  return id;
-}
-
-int32_t CompactWriter::find(std::string_view text, uint64_t hash) {
-  // A slot holds the text's number + 1 in its low half and the top of its hash in the high half,
-  // so that a probe past another text rarely has to look at that text's bytes.
-  const uint64_t tag = hash & 0xffffffff00000000ull;
-  size_t mask = slots_.size() - 1;
-  size_t at = hash & mask;
-  while (slots_[at] != 0) {
-    if ((slots_[at] & 0xffffffff00000000ull) == tag) {
-      const auto id = static_cast<uint32_t>(slots_[at]) - 1;
-      const TextEntry& entry = texts_[id];
-      if (entry.size == text.size() &&
-          (text.empty() ||
-           std::memcmp(bytes_.data() + entry.offset, text.data(), text.size()) == 0)) {
-        return static_cast<int32_t>(id);
-      }
-    }
-    at = (at + 1) & mask;
-  }
-  // Past a limit the result is rejected: the text is not kept, and its number is never read.
-  if (text.size() > limits_.textSize) {
-    fail("the result holds a text longer than the engine's longest string (" +
-         std::to_string(limits_.textSize) + " characters)");
-    return -1;
-  }
-  if (bytes_.size() + text.size() > limits_.textBytes) {
-    fail("the texts of the result take more than " + std::to_string(limits_.textBytes) +
-         " bytes (text offsets are 32-bit)");
-    return -1;
-  }
-  const bool ascii =
-      std::all_of(text.begin(), text.end(), [](char c) { return static_cast<uint8_t>(c) < 0x80; });
-  texts_.push_back(
-      {static_cast<uint32_t>(bytes_.size()), static_cast<uint32_t>(text.size()), ascii});
-  bytes_.append(text);
-  const auto id = static_cast<uint32_t>(texts_.size() - 1);
-  slots_[at] = tag | (id + 1);
-  if (2 * texts_.size() > slots_.size()) {
-    // Half full: double the table and place every text again.
-    std::vector<uint64_t> slots(2 * slots_.size(), 0);
-    mask = slots.size() - 1;
-    for (const uint64_t slot : slots_) {
-      if (slot == 0) continue;
-      const TextEntry& entry = texts_[static_cast<uint32_t>(slot) - 1];
-      size_t place = hashBytes({bytes_.data() + entry.offset, entry.size}) & mask;
-      while (slots[place] != 0) place = (place + 1) & mask;
-      slots[place] = slot;
-    }
-    slots_ = std::move(slots);
-  }
-  return static_cast<int32_t>(id);
-}
-
 Writer& CompactWriter::range(const char* name, const Toolchain::Range& value) {
   add(name, Kind::Range);
   current_.push_back(static_cast<int32_t>(value.start.line));
@@ -244,9 +151,7 @@ Writer& CompactWriter::number(const char* name, double value) {
 
 Writer& CompactWriter::text(const char* name, std::string_view value) {
   add(name, Kind::Text);
-  // An empty view may have no data at all (the path of a made-up token).
-  if (value.data() == nullptr) value = std::string_view("", 0);
-  current_.push_back(intern(value));
+  current_.push_back(texts_.intern(value));
   return *this;
 }
 
@@ -260,7 +165,7 @@ Writer& CompactWriter::texts(const char* name, const std::vector<std::string>& v
   add(name, Kind::Texts);
   checkList(values.size());
   current_.push_back(static_cast<int32_t>(values.size()));
-  for (const std::string& value : values) current_.push_back(intern(value));
+  for (const std::string& value : values) current_.push_back(texts_.intern(value));
   return *this;
 }
 

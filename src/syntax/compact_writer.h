@@ -16,16 +16,15 @@
 // slice at a time; lists inside it that are long come earlier still. Doubles travel inside the
 // stream rather than beside it so that such a move keeps every value in reading order.
 //
-// Texts are interned: identical bytes share one number. Their bytes are kept, in the order of
-// their numbers, in one byte string, as they are (no UTF-8 check or repair).
+// Texts are interned (syntax/text_interner.h): a text value is its number.
 #pragma once
 
 #include "syntax/node.h"
+#include "syntax/text_interner.h"
 #include "syntax/writer.h"
 #include "toolchain/diagnostic.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -47,12 +46,7 @@ class CompactWriter final : public Writer {
     }
   };
   using Layout = std::vector<Property>;
-  // Where a text's bytes are, and whether they are all ASCII.
-  struct TextEntry {
-    uint32_t offset;
-    uint32_t size;
-    bool ascii;
-  };
+  using TextEntry = TextInterner::Entry;
 
   static constexpr int32_t kNodeRecord = 0;
   static constexpr int32_t kListRecord = 1;
@@ -73,7 +67,7 @@ class CompactWriter final : public Writer {
   CompactWriter() : CompactWriter(Limits{}) {}
   explicit CompactWriter(const Limits& limits);
   // Why the encoding cannot be read, or null: the first limit passed.
-  const std::string* failure() const { return failure_.empty() ? nullptr : &failure_; }
+  const std::string* failure() const;
 
   // Room for a stream of about `words` words, taken now rather than grown (and copied) bit by bit:
   // untouched, the room costs address space only.
@@ -90,8 +84,8 @@ class CompactWriter final : public Writer {
 
   std::vector<int32_t>& stream() { return stream_; }
   const std::vector<Layout>& layouts() const { return layouts_; }
-  const std::vector<TextEntry>& texts() const { return texts_; }
-  std::string& bytes() { return bytes_; }
+  const std::vector<TextEntry>& texts() const { return texts_.entries(); }
+  std::string& bytes() { return texts_.bytes(); }
 
   Writer& range(const char* name, const Toolchain::Range& value) override;
   Writer& integer(const char* name, int64_t value) override;
@@ -114,9 +108,6 @@ class CompactWriter final : public Writer {
   void end();
   void add(const char* name, Kind kind);
   void putDouble(double value);
-  int32_t intern(std::string_view text);
-  int32_t lookup(std::string_view text);
-  int32_t find(std::string_view text, uint64_t hash);
   uint32_t layoutOf(const Property* properties, size_t count, uint64_t hash);
   void fail(std::string message);
   void checkList(size_t count);
@@ -133,23 +124,7 @@ class CompactWriter final : public Writer {
   std::vector<Layout> layouts_;
   std::unordered_multimap<uint64_t, uint32_t> layoutIds_;
 
-  std::vector<TextEntry> texts_;
-  std::string bytes_;
-  // Open addressing over text numbers + 1 (0 is free), tagged with their hashes.
-  std::vector<uint64_t> slots_;
-  // Texts recently met, by address.
-  struct Recent {
-    const char* data = nullptr;
-    size_t size = 0;
-    int32_t id = -1;
-  };
-  std::array<Recent, 1024> recent_{};
-  // Texts recently met, by hash.
-  struct Hot {
-    uint64_t hash = 0;
-    int32_t id = -1;
-  };
-  std::array<Hot, 4096> hot_{};
+  TextInterner texts_;
 };
 
 }  // namespace VEXA::Syntax
