@@ -12,6 +12,7 @@
 namespace VEXA::Addon {
 
 class Sliced;
+class Watch;
 
 // What tests may set through the addon's `testing` hook (never exported by index.js), so that
 // they know exactly how many slices a result takes and can reach the limits with small inputs.
@@ -52,6 +53,9 @@ struct InstanceData {
   Napi::FunctionReference resume;
   // A function that does nothing: calling it fails only while the environment is torn down.
   Napi::FunctionReference probe;
+  // The pool jobs' look at whether this environment is going away (addon/watch.h); made on
+  // first use, freed by the host with the environment.
+  Watch* watch = nullptr;
   Testing testing;
 
   // Records `job` as waiting for a later turn; the ticket `resume` is called with.

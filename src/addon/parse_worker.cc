@@ -57,7 +57,9 @@ std::shared_ptr<const Toolchain::SourceText> Handoff::await(Watch& watch) {
 bool Worker::Start(napi_env env, napi_deferred deferred, std::shared_ptr<Handoff> handoff,
                    std::shared_ptr<Toolchain::Context> context) {
   auto* worker = new Worker(Napi::Env(env), deferred, std::move(handoff), std::move(context));
-  worker->watch_ = Watch::Create(env);
+  InstanceData& instance = InstanceData::Get(Napi::Env(env));
+  if (instance.watch == nullptr) instance.watch = Watch::Create(env);
+  worker->watch_ = instance.watch;
   if (worker->watch_ != nullptr) worker->Queue();
   bool pending = false;
   if (worker->watch_ == nullptr || napi_is_exception_pending(env, &pending) != napi_ok || pending) {
@@ -85,10 +87,6 @@ Worker::Worker(Napi::Env env, napi_deferred deferred, std::shared_ptr<Handoff> h
 
 uint64_t Worker::StoppedEarly() {
   return stoppedEarly.load();
-}
-
-Worker::~Worker() {
-  if (watch_ != nullptr) watch_->close();
 }
 
 void Worker::Execute() {

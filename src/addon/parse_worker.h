@@ -49,7 +49,7 @@ class Worker final : public Napi::AsyncWorker {
   // by this job if it fails. False (an exception pending) when the job could not be set up.
   static bool Start(napi_env env, napi_deferred deferred, std::shared_ptr<Handoff> handoff,
                     std::shared_ptr<Toolchain::Context> context);
-  ~Worker() override;
+  ~Worker() override = default;
   // Parses, in every environment, that stopped early because their environment went away.
   static uint64_t StoppedEarly();
 

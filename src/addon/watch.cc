@@ -21,22 +21,18 @@ Watch* Watch::Create(napi_env env) {
     delete watch;
     return nullptr;
   }
-  // The pool job keeps the event loop alive while it runs; the watch must not keep it longer.
+  // The pool jobs keep the event loop alive while they run; the watch must not keep it longer.
   napi_unref_threadsafe_function(env, watch->function_);
   return watch;
 }
 
-void Watch::close() {
-  // The finalizer frees the watch once the questions still queued are answered.
-  napi_release_threadsafe_function(function_, napi_tsfn_release);
-}
-
 bool Watch::gone() {
   if (gone_.load(std::memory_order_acquire)) return true;
-  const Clock::time_point now = Clock::now();
-  if (!asking_.load(std::memory_order_acquire) && now - asked_ >= kAskEvery) {
-    asked_ = now;
-    asking_.store(true, std::memory_order_release);
+  const Clock::rep now = Clock::now().time_since_epoch().count();
+  bool idle = false;
+  if (now - asked_.load(std::memory_order_relaxed) >= Clock::duration(kAskEvery).count() &&
+      asking_.compare_exchange_strong(idle, true, std::memory_order_acq_rel)) {
+    asked_.store(now, std::memory_order_relaxed);
     if (napi_call_threadsafe_function(function_, nullptr, napi_tsfn_nonblocking) != napi_ok) {
       // Closing: the environment is going away.
       gone_.store(true, std::memory_order_release);
