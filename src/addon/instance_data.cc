@@ -2,6 +2,7 @@
 #include "addon/instance_data.h"
 
 #include "addon/later.h"
+#include "addon/watch.h"
 
 namespace VEXA::Addon {
 

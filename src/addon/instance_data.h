@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <unordered_map>
 
 namespace VEXA::Addon {
@@ -54,8 +55,8 @@ struct InstanceData {
   // A function that does nothing: calling it fails only while the environment is torn down.
   Napi::FunctionReference probe;
   // The pool jobs' look at whether this environment is going away (addon/watch.h); made on
-  // first use, freed by the host with the environment.
-  Watch* watch = nullptr;
+  // first use.
+  std::unique_ptr<Watch> watch;
   Testing testing;
 
   // Records `job` as waiting for a later turn; the ticket `resume` is called with.

@@ -59,7 +59,7 @@ bool Worker::Start(napi_env env, napi_deferred deferred, std::shared_ptr<Handoff
   auto* worker = new Worker(Napi::Env(env), deferred, std::move(handoff), std::move(context));
   InstanceData& instance = InstanceData::Get(Napi::Env(env));
   if (instance.watch == nullptr) instance.watch = Watch::Create(env);
-  worker->watch_ = instance.watch;
+  worker->watch_ = instance.watch.get();
   if (worker->watch_ != nullptr) worker->Queue();
   bool pending = false;
   if (worker->watch_ == nullptr || napi_is_exception_pending(env, &pending) != napi_ok || pending) {

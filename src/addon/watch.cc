@@ -12,13 +12,12 @@ constexpr auto kAskEvery = std::chrono::milliseconds(10);
 
 }  // namespace
 
-Watch* Watch::Create(napi_env env) {
-  auto* watch = new Watch();
+std::unique_ptr<Watch> Watch::Create(napi_env env) {
+  std::unique_ptr<Watch> watch(new Watch());
   napi_value name = nullptr;
   if (napi_create_string_latin1(env, "Addon::Parse::Watch", NAPI_AUTO_LENGTH, &name) != napi_ok ||
-      napi_create_threadsafe_function(env, nullptr, nullptr, name, 0, 1, nullptr, &Watch::Finalize,
-                                      watch, &Watch::Answer, &watch->function_) != napi_ok) {
-    delete watch;
+      napi_create_threadsafe_function(env, nullptr, nullptr, name, 0, 1, nullptr, nullptr,
+                                      watch.get(), &Watch::Answer, &watch->function_) != napi_ok) {
     return nullptr;
   }
   // The pool jobs keep the event loop alive while they run; the watch must not keep it longer.
@@ -46,10 +45,6 @@ void Watch::Answer(napi_env env, napi_value, void* context, void*) {
   // No environment: the queue is emptied during teardown.
   if (env == nullptr || Sliced::Closing(env)) self->gone_.store(true, std::memory_order_release);
   self->asking_.store(false, std::memory_order_release);
-}
-
-void Watch::Finalize(napi_env, void* data, void*) {
-  delete static_cast<Watch*>(data);
 }
 
 }  // namespace VEXA::Addon

@@ -3,20 +3,23 @@
 // would hold `worker.terminate()` for seconds. So a job asks, now and then, through a thread-safe
 // function (an async handle, which the host keeps serving while it waits for the pool), whether
 // the environment is going away, and stops early when it is. One watch serves every job of an
-// environment (addon/instance_data.h) and lives as long as the environment: the host frees it.
+// environment and is freed with the environment's data (addon/instance_data.h), after the host
+// has closed the thread-safe function (which it does first: cleanup runs in reverse order of
+// registration, and the function is made after the module's environment).
 #pragma once
 
 #include <node_api.h>
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 
 namespace VEXA::Addon {
 
 class Watch {
  public:
   // On the JavaScript thread. Null (an exception pending) when the host could not make one.
-  static Watch* Create(napi_env env);
+  static std::unique_ptr<Watch> Create(napi_env env);
 
   // On any job's thread: true once the environment is known to be going away. Asks again when
   // the last question is older than a few milliseconds.
@@ -25,7 +28,6 @@ class Watch {
  private:
   Watch() = default;
   static void Answer(napi_env env, napi_value callback, void* context, void* data);
-  static void Finalize(napi_env env, void* data, void* hint);
 
   using Clock = std::chrono::steady_clock;
   napi_threadsafe_function function_ = nullptr;
