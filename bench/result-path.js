@@ -16,10 +16,10 @@
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const v8 = require('node:v8');
 const { spawn, execFileSync } = require('node:child_process');
 const { Worker } = require('node:worker_threads');
 const { performance } = require('node:perf_hooks');
+const { keptLabel } = require('./kept-label.js');
 
 const root = path.resolve(process.argv[2] || path.join(__dirname, '..'));
 const { parse, keywords } = require(root);
@@ -64,22 +64,9 @@ async function blockedPool() {
   return { sourceMiB: source.length / 2 ** 20, plainMs: median(plain), blockedMs: median(blocked) };
 }
 
-async function keepOne(source, index) {
-  const result = await parse('k.vx', source, kw.reference, RULES);
-  return result.nodes[index].label;
-}
-
-async function keptLabel() {
-  const label = (i) => `L${String(i).padStart(74, '0')}`;
-  const source = Buffer.from(Array.from({ length: 100000 }, (_, i) => `${label(i)}: NOP 1\n`).join(''));
-  await keepOne(Buffer.from(`${label(0)}: NOP 1\n`), 0);
-  global.gc();
-  const before = v8.getHeapStatistics().used_heap_size;
-  const kept = await keepOne(source, 2 * 4321);
-  await new Promise((resolve) => setImmediate(resolve));
-  global.gc();
-  const retained = v8.getHeapStatistics().used_heap_size - before;
-  if (kept !== label(4321)) throw new Error('kept the wrong label');
+async function keptOne() {
+  const { kept, expected, retained } = await keptLabel((text) => parse('k.vx', Buffer.from(text), kw.reference, RULES));
+  if (kept !== expected) throw new Error('kept the wrong label');
   return { retainedMiB: retained / 2 ** 20 };
 }
 
@@ -112,7 +99,7 @@ async function terminateDuring() {
 
 (async () => {
   const pool = await blockedPool();
-  const kept = await keptLabel();
+  const kept = await keptOne();
   const terminate = await terminateDuring();
   const f = (n) => n.toFixed(1);
   console.log(`Result path of ${root} (median of ${REPS}; ${os.cpus().length} CPUs, load ${os.loadavg()[0].toFixed(2)})\n`);

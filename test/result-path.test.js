@@ -8,7 +8,7 @@ const assert = require('node:assert/strict');
 const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
-const v8 = require('node:v8');
+const { keptLabel } = require('../bench/kept-label.js');
 const { spawn, execFileSync } = require('node:child_process');
 const { run, withTesting, slicesSince, countsPerTurn, assertOnePerTurn, range } = require('./helpers');
 
@@ -96,28 +96,10 @@ test('a result takes exactly as many slices as its units need, one slice per tur
   }
 });
 
-// The label of node `index` of the result, and nothing else of it.
-async function keepOne(source, index) {
-  const result = await run(source);
-  return result.nodes[index].label;
-}
-
 test('a text kept from a large result does not keep the other texts alive', async () => {
   // 100,000 distinct 75-character labels: 7.5 MB of text bytes.
-  const count = 100000;
-  const label = (i) => `L${String(i).padStart(74, '0')}`;
-  const source = Array.from({ length: count }, (_, i) => `${label(i)}: NOP 1\n`).join('');
-  const textBytes = 75 * count;
-  // Once first, so that what the first decoding leaves for good (compiled decoders) is not counted.
-  await run(`${label(0)}: NOP 1\n`);
-  global.gc();
-  const before = v8.getHeapStatistics().used_heap_size;
-  const kept = await keepOne(source, 2 * 4321);
-  // In a later turn, so that nothing of the finished calls is still on the stack.
-  await new Promise((resolve) => setImmediate(resolve));
-  global.gc();
-  const retained = v8.getHeapStatistics().used_heap_size - before;
-  assert.equal(kept, label(4321));
+  const { kept, expected, textBytes, retained } = await keptLabel((source) => run(source));
+  assert.equal(kept, expected);
   // A slice of one string of all texts would keep all 7.5 MB; one text is 75 bytes.
   assert.ok(retained < textBytes / 4, `${retained} bytes retained after keeping one label of ${textBytes} bytes of texts`);
 });
