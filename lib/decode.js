@@ -16,7 +16,9 @@ const { performance } = require('node:perf_hooks');
 // the thread pool, where it would wait behind any pool job.
 const now = performance.now.bind(performance);
 const immediate = setImmediate;
+// The Latin-1 string of bytes start..end of a Uint8Array, always a copy of its own.
 const latin1Slice = Buffer.prototype.latin1Slice;
+const latin1 = latin1Slice.call.bind(latin1Slice);
 
 // The encoding's record tags and value kinds (src/syntax/compact_writer.h numbers them the same
 // way; test/encoding.test.js checks that the writer, the decoder generator and this file agree).
@@ -181,7 +183,7 @@ class Slice {
 
   // Units that may be done before the next look at the budget: at most `chunk`.
   room(chunk) {
-    return Math.min(chunk, this.left);
+    return chunk < this.left ? chunk : this.left;
   }
 
   // Counts `done` units; true when the slice is over.
@@ -200,12 +202,13 @@ function makeTexts(S, slice) {
   let i = S.textsMade;
   while (i < count) {
     const from = i;
-    const end = Math.min(count, i + slice.room(CHECK_TEXTS));
+    const room = i + slice.room(CHECK_TEXTS);
+    const end = room < count ? room : count;
     for (; i < end; i++) {
       const offset = table[3 * i];
       const size = table[3 * i + 1];
       s[i] = table[3 * i + 2] === 1
-        ? latin1Slice.call(S.view, offset, offset + size)
+        ? latin1(S.view, offset, offset + size)
         : S.utf8(S.bytes, offset, size);
     }
     if (slice.spend(i - from)) break;
