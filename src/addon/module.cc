@@ -5,9 +5,11 @@
 #include "addon/keyword_registry.h"
 #include "addon/keywords.h"
 #include "addon/parse_worker.h"
+#include "addon/pending.h"
 #include "addon/read_rules.h"
 #include "addon/source_copy.h"
 #include "toolchain/context.h"
+#include "toolchain/planned_failure.h"
 #include "toolchain/source_text.h"
 
 #include <napi.h>
@@ -26,6 +28,22 @@ Napi::Value ThrowType(Napi::Env env, const char* message) {
 
 Napi::Value ThrowLast(Napi::Env env) {
   Napi::Error::New(env).ThrowAsJavaScriptException();
+  return env.Undefined();
+}
+
+// For a call that throws after its promise was made: the caller never sees that promise, so it is
+// resolved (a rejection nobody can handle would be reported as unhandled), which frees the
+// deferred; then the exception is thrown again.
+Napi::Value Abandon(Napi::Env env, napi_deferred deferred) {
+  napi_value exception = takePendingException(env);
+  napi_value undefined = nullptr;
+  napi_get_undefined(env, &undefined);
+  napi_resolve_deferred(env, deferred, undefined);
+  if (exception != nullptr) {
+    napi_throw(env, exception);
+  } else {
+    napi_throw_error(env, nullptr, "cannot start the parse");
+  }
   return env.Undefined();
 }
 
@@ -51,11 +69,13 @@ Napi::Value ParseEntry(const Napi::CallbackInfo& info) {
 
   const char* data = nullptr;
   size_t size = 0;
-  if (!Parse::SourceCopy::View(env, info[1], &data, &size)) return ThrowLast(env);
+  if (!Parse::SourceCopy::View(env, info[1], &data, &size)) {
+    return ThrowType(env, "Expected a code-buffer");
+  }
   // Small sources are copied now, as the caller expects of most calls; large ones over the next
   // turns (addon/source_copy.h).
   std::shared_ptr<const Toolchain::SourceText> source;
-  if (size <= Parse::SourceCopy::kAtOnce) {
+  if (size <= Toolchain::SourceText::kAtOnce) {
     source = Toolchain::SourceText::copy(data, size);
     if (source == nullptr) return ThrowLast(env);
   }
@@ -78,19 +98,23 @@ Napi::Value ParseEntry(const Napi::CallbackInfo& info) {
   napi_deferred deferred = nullptr;
   napi_value promise = nullptr;
   if (napi_create_promise(env, &deferred, &promise) != napi_ok) return ThrowLast(env);
-  // A promise that is never returned needs no settling: the engine drops it.
+  // From here on the deferred must be settled on every path, or it stays allocated for good.
+  if (Toolchain::PlannedFailure::plan().queue) {
+    Napi::Error::New(env, "cannot queue the parse").ThrowAsJavaScriptException();
+    return Abandon(env, deferred);
+  }
   if (source == nullptr) {
     if (!Parse::SourceCopy::Start(env, info[1], size, deferred, std::move(context))) {
-      return env.Undefined();
+      return Abandon(env, deferred);
     }
     return Napi::Value(env, promise);
   }
   auto* worker = new Parse::Worker(env, deferred, std::move(source), std::move(context));
   if (!env.IsExceptionPending()) worker->Queue();
   if (env.IsExceptionPending()) {
-    // The job could not be set up; it was never queued, so nothing will ever settle it.
+    // The job could not be set up; it was never queued, so nothing else will settle the promise.
     delete worker;
-    return env.Undefined();
+    return Abandon(env, deferred);
   }
   return Napi::Value(env, promise);
 }

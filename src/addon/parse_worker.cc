@@ -19,6 +19,8 @@ void Worker::Execute() {
   // No JavaScript here: this runs on a pool thread.
   const size_t size = source_ != nullptr ? source_->bytes().size() : 0;
   Program program = parseProgram(std::move(source_), std::move(context_));
+  // An incomplete result is no result: the nodes go here, off the JavaScript thread.
+  if (program.outOfMemory) return SetError("out of memory");
   encoded_ = std::make_unique<Syntax::CompactWriter>();
   encoded_->reserve(Syntax::CompactWriter::estimate(size));
   for (const auto& node : program.nodes) encoded_->add(*node);
@@ -37,6 +39,10 @@ void Worker::OnOK() {
   ReleaseOnPool(Env(), std::move(program_));
   // The first slice runs at once; the decoding settles the promise, now or in a later turn.
   Decoding::Start(Env(), deferred_, std::move(encoded_), optimize_, nodes_, diagnostics_);
+}
+
+void Worker::OnError(const Napi::Error& error) {
+  napi_reject_deferred(Env(), deferred_, error.Value());
 }
 
 }  // namespace VEXA::Addon::Parse

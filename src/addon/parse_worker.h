@@ -25,6 +25,8 @@ class Worker final : public Napi::AsyncWorker {
  protected:
   void Execute() override;
   void OnOK() override;
+  // Only a parse that ran out of memory fails.
+  void OnError(const Napi::Error& error) override;
 
  private:
   std::shared_ptr<const Toolchain::SourceText> source_;
