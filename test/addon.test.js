@@ -147,7 +147,9 @@ test('a disposed table stays alive for the parses already started', async () => 
   assert.equal(result.diagnostics.length, 2000);
 });
 
-test('tables disposed and their memory reused before the parses read them: results unchanged', () => {
+test('tables disposed and their memory reused before the parses read them: results unchanged', {
+  skip: process.platform === 'win32' && 'holds the pool with a named pipe (mkfifo)',
+}, () => {
   // One pool thread, held until the tables are gone, so that no parse has read its table before.
   const child = spawnSync(process.execPath, [path.join(__dirname, 'fixtures', 'disposed-table.js')], {
     encoding: 'utf8',
