@@ -266,8 +266,10 @@ export function keywords(words: KeywordLists, strict: boolean): Keywords;
 
 /**
  * Problems in the source come back as diagnostics, never as a rejection; the promise rejects only
+ * when no memory can be had for the source copy or the nodes ("out of memory for the source",
+ * "out of memory"), when a large source's buffer is detached or resized before it is copied, or
  * when the host fails while the result is being built (for instance during environment teardown).
- * Throws on bad arguments.
+ * Throws on bad arguments, a typed array of a kind whose element width is unknown included.
  */
 export function parse(
   name: string,

@@ -147,6 +147,18 @@ test('a disposed table stays alive for the parses already started', async () => 
   assert.equal(result.diagnostics.length, 2000);
 });
 
+test('tables disposed and their memory reused before the parses read them: results unchanged', {
+  skip: process.platform === 'win32' && 'holds the pool with a named pipe (mkfifo)',
+}, () => {
+  // One pool thread, held until the tables are gone, so that no parse has read its table before.
+  const child = spawnSync(process.execPath, [path.join(__dirname, 'fixtures', 'disposed-table.js')], {
+    encoding: 'utf8',
+    env: { ...process.env, UV_THREADPOOL_SIZE: '1' },
+  });
+  assert.equal(child.status, 0, child.stderr);
+  assert.deepStrictEqual(JSON.parse(child.stdout), { equal: 20, tablesDiffer: true });
+});
+
 test('garbage collection releases a table', { skip: typeof gc !== 'function' }, async () => {
   let kw = keywords(WORDS, false);
   const number = kw.reference;

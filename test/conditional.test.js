@@ -99,7 +99,6 @@ test('generated conditionals parse without a diagnostic of their own', async () 
     const label = `seed ${seed}, strict ${strict}`;
     // Faulty lines are left out so that any error would come from the conditionals.
     const { source, keywords } = generate({ seed, bytes, eol, weights: { error: 0 } });
-    assert.equal(Buffer.byteLength(source), bytes, label);
     const result = await run(source, { words: keywords, strict, rules: { 'core.strict': strict } });
     assert.deepStrictEqual(result.diagnostics.filter((d) => own.has(d.code)), [], label);
 
@@ -120,6 +119,32 @@ test('generated conditionals parse without a diagnostic of their own', async () 
     walk(result.nodes, 1);
     for (const part of ['depth 1', 'depth 2', '#ELSEIF', '#ELSE', 'comparator 0', 'comparator 5']) {
       assert.ok(seen.has(part), `${label}: the input yields no ${part}`);
+    }
+  }
+});
+
+test('conditionals and the format calls inside them share one depth count', async () => {
+  const words = { instructions: ['MOV'], commands: ['#HMI'] };
+  const HEAD = '#HMI m(';
+  // [conditionals, format calls inside the innermost one]; past 256 levels in all, the format call
+  // that would open level 257 is refused at its "(" and the command with it.
+  const rows = [[1, 255], [1, 256], [128, 128], [128, 129], [255, 1], [255, 2], [256, 0], [256, 1]];
+  for (const [conditionals, calls] of rows) {
+    const label = `${conditionals} conditionals, ${calls} format calls`;
+    const line = HEAD + '('.repeat(calls) + '1' + ')'.repeat(calls) + ')\n';
+    const result = await run(nested(conditionals, { inner: line }) + '  MOV A\n', { words });
+    const fits = conditionals + calls <= LIMIT;
+    const column = HEAD.length + LIMIT - conditionals;
+    const tooDeepCall = error(1006, range(conditionals, column, column + 1), ['format call']);
+    assert.deepStrictEqual(result.diagnostics, fits ? [] : [tooDeepCall], label);
+    assert.deepStrictEqual(result.nodes.map((node) => node.type), [15, 16], label);
+    const { depth, block } = chain(result.nodes[0], 'clause');
+    assert.equal(depth, conditionals, label);
+    assert.equal(block.length, fits ? 1 : 0, label);
+    if (fits) {
+      let levels = 0;
+      for (let value = block[0].methods[0].args[0]; value.type === 25; value = value.args[0]) levels += 1;
+      assert.equal(levels, calls, label);
     }
   }
 });

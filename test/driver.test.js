@@ -87,3 +87,24 @@ test('keyword tables decide what the first word of a line is', async () => {
     await expectParse(source, nodes, diagnostics, { words, strict });
   }
 });
+
+test('a word in several lists takes the first kind of precodes, commands, directives, instructions', async () => {
+  // What "  EQU 1" is as each kind: a precode wants its colon, a command its method, a directive
+  // its label; an instruction takes the operand.
+  const AS = {
+    precodes: [[], [error(1601, range(0, 6, 7))]],
+    commands: [[], [error(5001, range(0, 2, 5))]],
+    directives: [[], [error(4201, range(0, 2, 5))]],
+    instructions: [[instruction(range(0, 2, 5), 'EQU', [integer(range(0, 6, 7), 1)])], []],
+  };
+  const order = Object.keys(AS);
+  // Every set of two or more lists, each written into the word object last list first, so that
+  // the order of the object's properties cannot be what decides.
+  for (let set = 0; set < 1 << order.length; set++) {
+    const lists = order.filter((_, i) => set & (1 << i));
+    if (lists.length < 2) continue;
+    const words = Object.fromEntries([...lists].reverse().map((list) => [list, ['EQU']]));
+    const [nodes, diagnostics] = AS[lists[0]];
+    assert.deepStrictEqual(await run('  EQU 1\n', { words }), { optimize: 0, nodes, diagnostics }, lists.join(', '));
+  }
+});

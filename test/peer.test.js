@@ -68,7 +68,6 @@ test('the peer parser builds the same nodes as the addon', async (t) => {
 
       const seen = coverage(expected);
       for (const kind of REQUIRED) assert.ok(seen.has(kind), `the input yields no ${kind}`);
-      assert.ok(expected.length > row.bytes / 100, `only ${expected.length} nodes`);
 
       // Compare node by node first, so that a failure names one node and its source line.
       const length = Math.max(actual.length, expected.length);

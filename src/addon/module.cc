@@ -6,9 +6,11 @@
 #include "addon/keywords.h"
 #include "addon/later.h"
 #include "addon/parse_worker.h"
+#include "addon/pending.h"
 #include "addon/read_rules.h"
 #include "addon/source_copy.h"
 #include "toolchain/context.h"
+#include "toolchain/planned_failure.h"
 #include "toolchain/source_text.h"
 
 #include <napi.h>
@@ -27,6 +29,22 @@ Napi::Value ThrowType(Napi::Env env, const char* message) {
 
 Napi::Value ThrowLast(Napi::Env env) {
   Napi::Error::New(env).ThrowAsJavaScriptException();
+  return env.Undefined();
+}
+
+// For a call that throws after its promise was made: the caller never sees that promise, so it is
+// resolved (a rejection nobody can handle would be reported as unhandled), which frees the
+// deferred; then the exception is thrown again.
+Napi::Value Abandon(Napi::Env env, napi_deferred deferred) {
+  napi_value exception = takePendingException(env);
+  napi_value undefined = nullptr;
+  napi_get_undefined(env, &undefined);
+  napi_resolve_deferred(env, deferred, undefined);
+  if (exception != nullptr) {
+    napi_throw(env, exception);
+  } else {
+    napi_throw_error(env, nullptr, "cannot start the parse");
+  }
   return env.Undefined();
 }
 
@@ -52,11 +70,13 @@ Napi::Value ParseEntry(const Napi::CallbackInfo& info) {
 
   const char* data = nullptr;
   size_t size = 0;
-  if (!Parse::SourceCopy::View(env, info[1], &data, &size)) return ThrowLast(env);
+  if (!Parse::SourceCopy::View(env, info[1], &data, &size)) {
+    return ThrowType(env, "Expected a code-buffer");
+  }
   // Small sources are copied now, as the caller expects of most calls; large ones over the next
   // turns (addon/source_copy.h).
   std::shared_ptr<const Toolchain::SourceText> source;
-  if (size <= Parse::SourceCopy::kAtOnce) {
+  if (size <= Toolchain::SourceText::kAtOnce) {
     source = Toolchain::SourceText::copy(data, size);
     if (source == nullptr) return ThrowLast(env);
   }
@@ -79,16 +99,23 @@ Napi::Value ParseEntry(const Napi::CallbackInfo& info) {
   napi_deferred deferred = nullptr;
   napi_value promise = nullptr;
   if (napi_create_promise(env, &deferred, &promise) != napi_ok) return ThrowLast(env);
-  // A promise that is never returned needs no settling: the engine drops it. The parse job is
-  // queued now whatever the size, so that pool jobs queued after this call never delay it.
+  // From here on the deferred must be settled on every path, or it stays allocated for good.
+  if (Toolchain::PlannedFailure::plan().queue) {
+    napi_throw_error(env, nullptr, "cannot queue the parse");
+    return Abandon(env, deferred);
+  }
+  // The parse job is queued now whatever the size, so that pool jobs queued after this call never
+  // delay it.
   auto handoff = std::make_shared<Parse::Handoff>();
   if (source != nullptr) handoff->deliver(std::move(source));
-  if (!Parse::Worker::Start(env, deferred, handoff, std::move(context))) return env.Undefined();
-  if (size > Parse::SourceCopy::kAtOnce &&
+  if (!Parse::Worker::Start(env, deferred, handoff, std::move(context))) {
+    return Abandon(env, deferred);
+  }
+  if (size > Toolchain::SourceText::kAtOnce &&
       !Parse::SourceCopy::Start(env, info[1], size, deferred, handoff)) {
     // The job waits for a source that never comes: let it go.
     handoff->abandon();
-    return env.Undefined();
+    return Abandon(env, deferred);
   }
   return Napi::Value(env, promise);
 }

@@ -109,6 +109,8 @@ void Worker::Execute() {
   const size_t size = source->bytes().size();
   Program program = parseProgram(std::move(source), std::move(context_));
   program_ = std::make_unique<Program>(std::move(program));
+  // An incomplete result is no result; the nodes are freed off the JavaScript thread (`over`).
+  if (program_->outOfMemory) return SetError("out of memory");
   if (watch->gone()) return stopEarly();
   auto writer = std::make_unique<Syntax::CompactWriter>(limits_);
   writer->reserve(Syntax::CompactWriter::estimate(size));

@@ -22,10 +22,8 @@ namespace VEXA::Addon::Parse {
 
 class SourceCopy final : public Sliced {
  public:
-  // Sources up to this size are copied at once, within the call to `parse`.
-  static constexpr size_t kAtOnce = size_t{1} << 20;
-
-  // The bytes of a typed array or DataView as they are now; false for any other value.
+  // The bytes of a typed array or DataView as they are now; false for any other value, and for a
+  // typed array of a kind this code does not know the element width of.
   static bool View(napi_env env, napi_value buffer, const char** data, size_t* size);
 
   // Copies `buffer` (`size` bytes when the call was made) over the next turns and hands the

@@ -25,6 +25,15 @@ const Token& Parser::advance() {
     return current;
   }
   previous = std::move(current);
+  if (arena_->exhausted()) {
+    // Out of node memory: the input ends here, so that the statement under way closes with the
+    // nodes it has and nothing more is built.
+    current = Token();
+    current.kind = TokenKind::EndOfInput;
+    current.range = previous.range;
+    current.file = previous.file;
+    return current;
+  }
   do {
     current = reader_->next();
   } while (current.kind == TokenKind::None);

@@ -60,6 +60,9 @@ class Parser {
                                    std::forward<Args>(args)...);
   }
   bool errorPending() const { return errorPending_; }
+  // True once node memory could not be had: the parse then reads no further, and its result is
+  // incomplete.
+  bool outOfMemory() const { return arena_->exhausted(); }
 
   // How deeply format calls and conditionals may nest, together: enough for any real program, and
   // a bound on the recursion of the parse and of everything that walks its result.

@@ -38,6 +38,7 @@ Program parseProgram(std::shared_ptr<const Toolchain::SourceText> source,
     if (parser.accept(TokenKind::Newline)) continue;
     if (auto node = parseStatement(parser)) program.nodes.push_back(std::move(node));
   }
+  program.outOfMemory = parser.outOfMemory();
   return program;
 }
 

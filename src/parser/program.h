@@ -20,10 +20,13 @@ using Syntax::NodeList;
 struct Program {
   std::shared_ptr<Toolchain::Context> context;
   NodeList nodes;
+  // Set when node memory ran out: the parse stopped there, and the result is incomplete.
+  bool outOfMemory = false;
 };
 
-// Never fails: every problem of the source becomes a diagnostic in the result's context. The bytes
-// are read in place; a null source is an empty one.
+// Every problem of the source becomes a diagnostic in the result's context; only a lack of memory
+// fails the parse (Program::outOfMemory). The bytes are read in place; a null source is an empty
+// one.
 Program parseProgram(std::shared_ptr<const Toolchain::SourceText> source,
                      std::shared_ptr<Toolchain::Context> context);
 // The same for a stream, read whole into memory first.

@@ -1,21 +1,20 @@
-// Node arena blocks and the pool that keeps a few of them between parses.
+// Node arena blocks, the pool that keeps a few of them between parses, and the reserve that a
+// parse finishes in when no more memory can be had.
 #include "syntax/node_arena.h"
+
+#include "toolchain/huge_pages.h"
+#include "toolchain/planned_failure.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <mutex>
-#include <new>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 namespace VEXA::Syntax {
 
 namespace {
 
 // One huge page: on systems that back it with one, a block costs one page fault instead of 512.
-constexpr size_t kBlockSize = size_t{2} << 20;
+constexpr size_t kBlockSize = Toolchain::HugePages::kSize;
 // GCC announces AddressSanitizer with a macro, clang through __has_feature.
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
@@ -27,8 +26,9 @@ constexpr bool kSanitized = true;
 #else
 constexpr bool kSanitized = false;
 #endif
-// What the pool keeps at most: enough for the nodes of a large source, little enough not to
-// matter in the host's process.
+// What the pool keeps at most: enough for the nodes of a large source. Its blocks stay mapped but
+// are handed back to the kernel's care (HugePages::release), so that an idle host holds no memory
+// for them that the system could use.
 constexpr size_t kPoolBlocks = 32;
 
 struct Pool {
@@ -42,32 +42,12 @@ Pool& pool() {
   return *instance;
 }
 
-// A fresh block, aligned to its size so that the kernel can back it with one huge page.
 char* newBlock() {
-#if defined(__linux__)
-  void* mapped =
-      mmap(nullptr, 2 * kBlockSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (mapped == MAP_FAILED) return nullptr;
-  const auto start = reinterpret_cast<uintptr_t>(mapped);
-  const uintptr_t aligned = (start + kBlockSize - 1) & ~(uintptr_t{kBlockSize} - 1);
-  if (aligned > start) munmap(mapped, aligned - start);
-  const uintptr_t tail = aligned + kBlockSize;
-  const uintptr_t end = start + 2 * kBlockSize;
-  if (end > tail) munmap(reinterpret_cast<void*>(tail), end - tail);
-  void* block = reinterpret_cast<void*>(aligned);
-  madvise(block, kBlockSize, MADV_HUGEPAGE);
-  return static_cast<char*>(block);
-#else
-  return static_cast<char*>(std::malloc(kBlockSize));
-#endif
+  return static_cast<char*>(Toolchain::HugePages::map(kBlockSize));
 }
 
 void freeBlock(char* block) {
-#if defined(__linux__)
-  munmap(block, kBlockSize);
-#else
-  std::free(block);
-#endif
+  Toolchain::HugePages::unmap(block, kBlockSize);
 }
 
 char* takeBlock() {
@@ -85,6 +65,7 @@ char* takeBlock() {
 
 void giveBlock(char* block) {
   Pool& shared = pool();
+  Toolchain::HugePages::release(block, kBlockSize);
   {
     std::lock_guard lock(shared.mutex);
     if (shared.blocks.size() < kPoolBlocks) {
@@ -95,9 +76,52 @@ void giveBlock(char* block) {
   freeBlock(block);
 }
 
+// The memory that parses whose node memory could not grow finish their last statement in. That
+// parse reads no further (Parser::advance), so what it still builds is bounded by the nesting
+// depth: a few hundred small nodes. Shared by all parses; emptied when none uses it any more. In
+// static storage, it costs no memory until a parse needs it.
+constexpr size_t kReserveSize = size_t{1} << 20;
+alignas(64) char reserveBytes[kReserveSize];
+
+struct Reserve {
+  std::mutex mutex;
+  size_t used = 0;
+  size_t users = 0;
+};
+
+Reserve& reserve() {
+  // Never destroyed, like the pool.
+  static Reserve* instance = new Reserve();
+  return *instance;
+}
+
 }  // namespace
 
+void NodeArena::enterReserve() {
+  exhausted_ = true;
+  Reserve& shared = reserve();
+  std::lock_guard lock(shared.mutex);
+  ++shared.users;
+}
+
+void* NodeArena::allocateInReserve(size_t size, size_t alignment) {
+  Reserve& shared = reserve();
+  std::lock_guard lock(shared.mutex);
+  const auto base = reinterpret_cast<uintptr_t>(reserveBytes);
+  const uintptr_t start = (base + shared.used + alignment - 1) & ~(uintptr_t{alignment} - 1);
+  const size_t offset = start - base;
+  // Beyond the reserve there is nothing left to finish the parse with.
+  if (offset > kReserveSize || size > kReserveSize - offset) std::abort();
+  shared.used = offset + size;
+  return reserveBytes + offset;
+}
+
 NodeArena::~NodeArena() {
+  if (exhausted_) {
+    Reserve& shared = reserve();
+    std::lock_guard lock(shared.mutex);
+    if (--shared.users == 0) shared.used = 0;
+  }
   for (const Block& block : blocks_) {
     if (block.pooled) {
       giveBlock(block.data);
@@ -108,20 +132,33 @@ NodeArena::~NodeArena() {
 }
 
 void* NodeArena::allocateInNewBlock(size_t size, size_t alignment) {
+  if (!exhausted_) {
+    const Toolchain::PlannedFailure::Plan& plan = Toolchain::PlannedFailure::plan();
+    if (plan.nodes && fresh_ >= plan.nodesAfter) enterReserve();
+    ++fresh_;
+  }
   auto aligned = [&](char* at) {
     const auto address = reinterpret_cast<uintptr_t>(at);
     return reinterpret_cast<char*>((address + alignment - 1) & ~(uintptr_t{alignment} - 1));
   };
   // Anything that would fill a good part of a block gets a block of its own; so does everything
   // under AddressSanitizer, which can then still see a node written past its end.
-  if (kSanitized || size + alignment > kBlockSize / 4) {
+  if (!exhausted_ && (kSanitized || size + alignment > kBlockSize / 4)) {
     char* data = static_cast<char*>(std::malloc(size + alignment));
-    if (data == nullptr) std::abort();
-    blocks_.push_back({data, false});
-    return aligned(data);
+    if (data != nullptr) {
+      blocks_.push_back({data, false});
+      return aligned(data);
+    }
+    enterReserve();
   }
-  char* data = takeBlock();
-  if (data == nullptr) std::abort();
+  char* data = exhausted_ ? nullptr : takeBlock();
+  if (data == nullptr) {
+    if (!exhausted_) enterReserve();
+    // Every later allocation comes here too, past the inline path, and from the reserve.
+    next_ = nullptr;
+    end_ = nullptr;
+    return allocateInReserve(size, alignment);
+  }
   blocks_.push_back({data, true});
   char* start = aligned(data);
   next_ = start + size;

@@ -41,6 +41,10 @@ class NodeArena {
     return allocateInNewBlock(size, alignment);
   }
 
+  // True once memory could not be had: the nodes made since then live in a small shared reserve,
+  // and the parse must stop reading and give up its result.
+  bool exhausted() const { return exhausted_; }
+
   // Something the nodes point into without owning it (the source, the source name and the other
   // texts their tokens view): it lives as long as the arena.
   void keep(std::shared_ptr<const void> anchor) { anchors_.push_back(std::move(anchor)); }
@@ -49,8 +53,11 @@ class NodeArena {
   NodeArena() = default;
   ~NodeArena();
 
-  // A block of its own, or a fresh standard block that the allocation starts.
+  // A block of its own, or a fresh standard block that the allocation starts; or, when no memory
+  // can be had, the reserve.
   void* allocateInNewBlock(size_t size, size_t alignment);
+  void enterReserve();
+  static void* allocateInReserve(size_t size, size_t alignment);
 
   struct Block {
     char* data;
@@ -62,6 +69,9 @@ class NodeArena {
   std::vector<Block> blocks_;
   std::vector<std::shared_ptr<const void>> anchors_;
   std::atomic<size_t> shares_{1};
+  // Fresh allocations made so far, counted for the test-only failure plan.
+  size_t fresh_ = 0;
+  bool exhausted_ = false;
 };
 
 // Gives back the holder's share when it goes.
