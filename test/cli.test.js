@@ -57,10 +57,12 @@ test('--json prints one result object per file and line; "-" reads standard inpu
   const out = cli(['--json', CLEAN, '-'], '    NOP\n');
   assert.equal(out.status, 0);
   const [file, stdin] = out.stdout.trimEnd().split('\n').map((line) => JSON.parse(line));
+  assert.equal(file.file, CLEAN);
   assert.deepEqual(file.nodes.map((n) => [n.name, n.filePath, n.precode]), [
     ['MOV', CLEAN, 0], ['JMP', CLEAN, 239],
   ]);
   assert.deepEqual(stdin, {
+    file: '-',
     optimize: 0,
     nodes: [{
       range: { start: { line: 0, character: 4 }, end: { line: 0, character: 7 } },
