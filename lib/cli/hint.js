@@ -23,10 +23,16 @@ function unknownWord(source, diagnostics, known, strictKeywords) {
     lines ??= new SourceLines(source);
     lines.seek(line);
     const before = lines.chars(0, character).join('');
-    const at = WORD.exec(lines.chars(character, character + REACH).join(''));
-    if (at && LEAD_IN.test(before) && !isKnown(at[0])) return at[0];
+    const rest = lines.chars(character, character + REACH).join('');
+    const at = WORD.exec(rest);
+    const atWord = at && LEAD_IN.test(before) && !isKnown(at[0]) ? at[0] : null;
     const lone = LONE_WORD.exec(before);
-    if (lone && !isKnown(lone[1])) return lone[1];
+    const loneWord = lone && !isKnown(lone[1]) ? lone[1] : null;
+    // "RUN MOV R2" stumbles at MOV, the instruction with its operands after it; "MOV A" at A, after
+    // the instruction that was taken for a label.
+    const operandsFollow = at !== null && /^[ \t]*[^ \t;]/.test(rest.slice(at[0].length));
+    const word = atWord && (operandsFollow || !loneWord) ? atWord : loneWord ?? atWord;
+    if (word) return word;
   }
   return null;
 }
