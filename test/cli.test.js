@@ -107,7 +107,7 @@ test('each option changes what the parser is asked for', (t) => {
     // where a lower-case directive word is no directive.
     [[at('equ.vx')], {}, 0, SUMMARY(0, 0), ''],
     [['--strict-keywords', at('equ.vx')], {}, 1, new RegExp(`:1:3: error VEXA1203: .*\n[^]*${literal(SUMMARY(1, 1))}$`), ''],
-    [['--strict', at('equ.vx')], {}, 1, new RegExp(`^${literal(at('equ.vx'))}:1:3: error VEXA9001: `), ''],
+    [['--strict', at('equ.vx')], {}, 1, new RegExp(`^${literal(at('equ.vx'))}:1:3: error VEXA9001: no directive is spelt like this: `), ''],
     // Block tags are read unless --no-blocks.
     [['--tree', at('block.vx')], {}, 0, /\n {2}Statement::BlockTag 1:1-1:8 tag="main"\n {2}Instruction/, ''],
     [['--tree', '--no-blocks', at('block.vx')], {}, 0, `${at('block.vx')}\n  Instruction 2:3-2:6 name="NOP" precode=0\n${SUMMARY(0, 0)}`, ''],
@@ -122,8 +122,8 @@ test('--limit shows the first diagnostics in the parser\'s order and says how ma
   const out = cli(['--limit', '2', file]);
   assert.equal(out.status, 1);
   assert.deepEqual(out.stdout.split('\n').filter((l) => l.startsWith(file)), [
-    `${file}:1:7: error VEXA1002: unexpected character U+0001`,
-    `${file}:2:7: error VEXA1002: unexpected character U+0002`,
+    `${file}:1:7: error VEXA1002: unexpected control character U+0001`,
+    `${file}:2:7: error VEXA1002: unexpected control character U+0002`,
   ]);
   assert.match(out.stdout, /\n3 errors, 0 warnings in 1 file \(2 of 3 diagnostics shown\)\n$/);
   const json = JSON.parse(cli(['--json', '--limit', '2', file]).stdout);
@@ -209,25 +209,25 @@ test('no control character of the input reaches the terminal, in excerpts, messa
   });
   const out = cli(['esc.vx'], { cwd: dir });
   assert.equal(out.stdout, [
-    'esc.vx:1:7: error VEXA1002: unexpected character U+001B',
+    'esc.vx:1:7: error VEXA1002: unexpected control character U+001B',
     '  NOP \\x1b[2J\\x07',
     '      ^~~~',
-    'esc.vx:1:8: error VEXA1002: unexpected character [',
+    'esc.vx:1:8: error VEXA1002: unexpected character "["',
     '  NOP \\x1b[2J\\x07',
     '          ^',
     'esc.vx:1:10: error VEXA1203: unexpected token after the end of the statement',
     '  NOP \\x1b[2J\\x07',
     '            ^',
-    'esc.vx:1:11: error VEXA1002: unexpected character U+0007',
+    'esc.vx:1:11: error VEXA1002: unexpected control character U+0007',
     '  NOP \\x1b[2J\\x07',
     '             ^~~~',
-    'esc.vx:3:7: error VEXA1002: unexpected character U+007F',
+    'esc.vx:3:7: error VEXA1002: unexpected control character U+007F',
     '  NOP \\x7f\\x80\\x80 \\u202e',
     '      ^~~~',
-    'esc.vx:3:8: error VEXA1002: unexpected character \\x80\\x80',
+    'esc.vx:3:8: error VEXA1002: unexpected character "\\x80\\x80"',
     '  NOP \\x7f\\x80\\x80 \\u202e',
     '          ^~~~~~~~',
-    'esc.vx:3:10: error VEXA1002: unexpected character U+202E',
+    'esc.vx:3:10: error VEXA1002: unexpected control character U+202E',
     '  NOP \\x7f\\x80\\x80 \\u202e',
     '                   ^~~~~~',
     SUMMARY(7, 0),
@@ -251,17 +251,17 @@ test('a long line with 20,000 diagnostics shows a window of it under each', (t) 
   // caret under its character; the last, cut at the start only.
   const window = (n) => lines.slice(3 * n, 3 * n + 3);
   assert.deepEqual(window(0), [
-    'long.vx:1:3: error VEXA1002: unexpected character U+0001',
+    'long.vx:1:3: error VEXA1002: unexpected control character U+0001',
     `  ${'\\x01 '.repeat(19)}...`,
     '  ^~~~',
   ]);
   assert.deepEqual(window(10000), [
-    'long.vx:1:20003: error VEXA1002: unexpected character U+0001',
+    'long.vx:1:20003: error VEXA1002: unexpected control character U+0001',
     `...${'\\x01 '.repeat(20)}...`,
     `${' '.repeat(33)}^~~~`,
   ]);
   assert.deepEqual(window(19999), [
-    'long.vx:1:40001: error VEXA1002: unexpected character U+0001',
+    'long.vx:1:40001: error VEXA1002: unexpected control character U+0001',
     `...${'\\x01 '.repeat(7)}`,
     `${' '.repeat(33)}^~~~`,
   ]);
@@ -296,7 +296,7 @@ test('a folder, a byte-order mark and a NUL byte', (t) => {
     // The mark takes no column.
     [['bom.vx'], { cwd: dir }, 1, 'bom.vx:1:9: error VEXA1203: unexpected token after the end of the statement\n  NOP 1 X\n        ^\n' + SUMMARY(1, 0), ''],
     [['nul.vx'], { cwd: dir }, 1, [
-      'nul.vx:2:7: error VEXA1302: unterminated string literal',
+      'nul.vx:2:7: error VEXA1302: unterminated text: no closing quote on its line',
       '  NOP "a\\x00b',
       '      ^~',
       'nul.vx:2:9: warning: binary file: a NUL byte ends the text here; nothing after it is read',

@@ -12,16 +12,18 @@ function byPosition(a, b) {
 }
 
 // The message of a diagnostic for a terminal. An unexpected character is described from the
-// source: by its code point where the terminal would act on it ("Control Code" in the argument),
-// by its bytes where it is no whole UTF-8 character (the argument holds replacement characters).
+// source: one the terminal would act on ("Control Code" in the argument, or a character that
+// reorders text) by its code point, one that is no whole UTF-8 character by its bytes (the
+// argument holds replacement characters).
 function message(d, lines) {
-  let args = d.args;
-  if (d.code === 'VEXA1002' && args && (args[0] === 'Control Code' || /[\ufffd]|[^\t\P{Cc}]|[\u202a-\u202e\u2066-\u2069]/u.test(args[0]))) {
+  const arg = d.args?.[0];
+  if (d.code === 'VEXA1002' && arg !== undefined && (arg === 'Control Code' || /[\ufffd]|[^\t\P{Cc}]|[\u202a-\u202e\u2066-\u2069]/u.test(arg))) {
     lines.seek(d.range.start.line);
     const char = lines.charAt(d.range.start.character);
-    if (char) args = [char.code === null ? char.shown : isUnsafe(char.code) ? codePoint(char.code) : args[0]];
+    if (char && char.code !== null && isUnsafe(char.code)) return `${format({ code: d.code, args: ['Control Code'] })} ${codePoint(char.code)}`;
+    if (char && char.code === null) return visible(format({ code: d.code, args: [char.shown] }));
   }
-  return visible(format({ code: d.code, args }));
+  return visible(format(d));
 }
 
 /**
