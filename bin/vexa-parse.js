@@ -86,20 +86,27 @@ function plural(count, word) {
 // read and results printed, few enough that open files and results in memory stay bounded.
 const CONCURRENCY = Math.max(2, Math.min(16, 2 * (os.availableParallelism?.() ?? os.cpus().length)));
 
-// The keyword lists of a --keywords file, read once.
+// Problems of a settings or keywords file, in the compiler convention, under the name `shown`.
+function printProblems(shown, problems) {
+  for (const p of problems) process.stderr.write(`${visible(shown)}:${p.line}:${p.column}: error: ${visible(p.message)}\n`);
+}
+
+// The keyword lists of a --keywords file, read and checked once; null (the problems printed)
+// when it has mistakes.
 function keywordsFile(file) {
-  let words;
+  let text;
   try {
-    words = JSON.parse(fs.readFileSync(file, 'utf8').replace(/^\uFEFF/, ''));
+    text = fs.readFileSync(file, 'utf8');
   } catch (error) {
     usage(`cannot read keywords from ${file}: ${reason(error)}`);
   }
-  if (!words || typeof words !== 'object' || Array.isArray(words)) usage(`${file}: expected an object of keyword lists`);
-  return words;
+  const { keywords: lists, problems } = config.readKeywordsText(text, file);
+  printProblems(file, problems);
+  return problems.length ? null : lists;
 }
 
 // The settings of every input, each vexa.json loaded once. Problems are printed (once per file)
-// and end the run before anything is parsed.
+// and end the run before anything is parsed: null then.
 function settingsOf(inputs, values) {
   const byDir = new Map();
   const loaded = inputs.map((file) => {
@@ -108,20 +115,18 @@ function settingsOf(inputs, values) {
     if (!byDir.has(dir)) byDir.set(dir, config.configFor(file === '-' ? null : file));
     return byDir.get(dir);
   });
-  const problems = new Map();
-  for (const { file, problems: list } of byDir.values()) if (file && list.length) problems.set(file, list);
-  if (problems.size === 0) return loaded;
-  for (const [file, list] of problems) {
-    const shown = values.config !== undefined ? values.config : path.relative(process.cwd(), file) || file;
-    for (const p of list) process.stderr.write(`${visible(shown)}:${p.line}:${p.column}: error: ${visible(p.message)}\n`);
+  const seen = new Set();
+  for (const { file, problems } of byDir.values()) {
+    if (!file || problems.length === 0 || seen.has(file)) continue;
+    seen.add(file);
+    printProblems(values.config !== undefined ? values.config : path.relative(process.cwd(), file) || file, problems);
   }
-  return null;
+  return seen.size ? null : loaded;
 }
 
 // One keyword table per distinct set of lists and strictness, and the rules each file is parsed
 // with: its settings, with the command line's options over them.
-function jobsFor(loaded, values) {
-  const words = values.keywords !== undefined ? keywordsFile(values.keywords) : null;
+function jobsFor(loaded, words, values) {
   const tables = new Map();
   const jobs = new Map();
   for (const entry of loaded) {
@@ -177,11 +182,12 @@ async function main() {
   for (const option of ['limit', 'dialect']) if (values[option] !== undefined) wholeNumber(values[option], `--${option}`);
 
   const loaded = settingsOf(inputs, values);
-  if (loaded === null) {
+  const words = values.keywords !== undefined ? keywordsFile(values.keywords) : null;
+  if (loaded === null || (values.keywords !== undefined && words === null)) {
     process.exitCode = 2;
     return;
   }
-  const { jobs, tables } = jobsFor(loaded, values);
+  const { jobs, tables } = jobsFor(loaded, words, values);
   const read = makeReader(process.stdin);
   const paint = colours(process.stdout);
   const out = new Output(process.stdout);

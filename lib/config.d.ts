@@ -57,6 +57,12 @@ export function findConfig(startDir: string): string | null;
 export function readConfigText(text: string, file: string): LoadedConfig;
 
 /**
+ * Checks the text of a keywords file (an object of the four lists, as `keywords` takes them) as if
+ * it were `file`; a list it leaves out is empty, and every list is when there are problems.
+ */
+export function readKeywordsText(text: string, file: string): { file: string; keywords: KeywordLists; problems: ConfigProblem[] };
+
+/**
  * Reads and checks a settings file, cached by path and revalidated by the file's identity, size and
  * change time. An unreadable file gives one problem at 1:1. Each call returns its own copy.
  */

@@ -85,24 +85,15 @@ function unknownKey(name, known, where) {
   return `unknown key "${name}": ${hint}`;
 }
 
-/**
- * Checks the text of a settings file as if it were `file`. Pure: no file is read and nothing is
- * cached. With any problem, the settings are the defaults alone.
- */
-function readConfigText(text, file) {
+// What checking one file's text needs: its problems, and helpers that report them at the right
+// place with the key they are about.
+function checker(text, file) {
   const problems = [];
   const problem = (offset, length, key, message) => {
     const { line, column } = lineColumn(text, offset);
     problems.push({ file, line, column, offset, length, key, message });
   };
-  const settings = defaultSettings();
-  const parsed = readJson(String(text));
-  if (parsed.error) {
-    const { offset, length, message } = parsed.error;
-    problem(offset, length, null, `invalid JSON: ${message}`);
-    return { file, settings, problems };
-  }
-
+  const wrong = (node, key, expected) => problem(node.offset, node.length, key, `"${key}" must be ${expected}, not ${kindName(node)}`);
   // Each member of an object, with duplicates and unknown keys reported; `check` gets the known ones.
   const members = (object, prefix, known, where, check) => {
     const seen = new Set();
@@ -114,30 +105,49 @@ function readConfigText(text, file) {
       seen.add(m.key);
     }
   };
-  const wrong = (node, key, expected) => problem(node.offset, node.length, key, `"${key}" must be ${expected}, not ${kindName(node)}`);
+  // The four keyword lists of an object into `into`, each an array of strings.
+  const lists = (object, prefix, where, into) => members(object, prefix, LISTS, where, (list, words, key) => {
+    if (words.kind !== 'array') return wrong(words, key, 'an array of strings');
+    const bad = words.items.findIndex((w) => w.kind !== 'string');
+    if (bad !== -1) {
+      const item = words.items[bad];
+      return problem(item.offset, item.length, key, `"${key}" must be an array of strings, but item ${bad + 1} is ${kindName(item)}`);
+    }
+    into[list] = words.items.map((w) => w.value);
+  });
+  // The text's root object, or null with the problem reported.
+  const root = (expected) => {
+    const parsed = readJson(String(text));
+    if (parsed.error) {
+      const { offset, length, message } = parsed.error;
+      problem(offset, length, null, `invalid JSON: ${message}`);
+      return null;
+    }
+    if (parsed.value.kind === 'object') return parsed.value;
+    problem(parsed.value.offset, parsed.value.length, null, `expected ${expected}, not ${kindName(parsed.value)}`);
+    return null;
+  };
+  return { problems, wrong, members, lists, root };
+}
 
-  const root = parsed.value;
-  if (root.kind !== 'object') {
-    problem(root.offset, root.length, null, `expected an object of settings (${quoteList(TOP)}), not ${kindName(root)}`);
-    return { file, settings, problems };
-  }
+/**
+ * Checks the text of a settings file as if it were `file`. Pure: no file is read and nothing is
+ * cached. With any problem, the settings are the defaults alone.
+ */
+function readConfigText(text, file) {
+  const { problems, wrong, members, lists, root } = checker(text, file);
+  const settings = defaultSettings();
+  const object = root(`an object of settings (${quoteList(TOP)})`);
+  if (object === null) return { file, settings, problems };
   const found = { keywords: {}, rules: {} };
-  members(root, '', TOP, 'the top level', (name, value, key) => {
+  members(object, '', TOP, 'the top level', (name, value, key) => {
     if (name === 'strictKeywords') {
       if (value.kind === 'boolean') found.strictKeywords = value.value;
       else wrong(value, key, 'true or false');
     } else if (value.kind !== 'object') {
       wrong(value, key, name === 'keywords' ? `an object of the lists ${quoteList(LISTS)}` : `an object of the rules ${quoteList(Object.keys(RULES))}`);
     } else if (name === 'keywords') {
-      members(value, key, LISTS, '"keywords"', (list, words, listKey) => {
-        if (words.kind !== 'array') return wrong(words, listKey, 'an array of strings');
-        const bad = words.items.findIndex((w) => w.kind !== 'string');
-        if (bad !== -1) {
-          const item = words.items[bad];
-          return problem(item.offset, item.length, listKey, `"${listKey}" must be an array of strings, but item ${bad + 1} is ${kindName(item)}`);
-        }
-        found.keywords[list] = words.items.map((w) => w.value);
-      });
+      lists(value, key, '"keywords"', found.keywords);
     } else {
       members(value, key, Object.keys(RULES), '"rules"', (rule, v, ruleKey) => {
         if (RULES[rule] === 'boolean') {
@@ -157,6 +167,22 @@ function readConfigText(text, file) {
     if (found.strictKeywords !== undefined) settings.strictKeywords = found.strictKeywords;
   }
   return { file, settings, problems };
+}
+
+/**
+ * Checks the text of a keywords file (the four lists alone, as `keywords` takes them) as if it were
+ * `file`. A list it leaves out is empty; with any problem, every list is.
+ */
+function readKeywordsText(text, file) {
+  const { problems, lists, root } = checker(text, file);
+  const keywords = { instructions: [], precodes: [], directives: [], commands: [] };
+  const object = root(`an object of the lists ${quoteList(LISTS)}`);
+  if (object !== null) {
+    const found = {};
+    lists(object, '', 'a keywords file', found);
+    if (problems.length === 0) Object.assign(keywords, found);
+  }
+  return { file, keywords, problems };
 }
 
 /** The nearest vexa.json (a file, not a folder) in `startDir` or a folder above it, or null. */
@@ -227,4 +253,4 @@ function clearConfigCache(file) {
   else cache.delete(path.resolve(file));
 }
 
-module.exports = { CONFIG_FILE_NAME, defaultSettings, findConfig, readConfigText, loadConfig, configFor, clearConfigCache };
+module.exports = { CONFIG_FILE_NAME, defaultSettings, findConfig, readConfigText, readKeywordsText, loadConfig, configFor, clearConfigCache };

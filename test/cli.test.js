@@ -94,6 +94,7 @@ test('each option changes what the parser is asked for', (t) => {
     'block.vx': ';<main>\n  NOP\n',
     'words.json': '{"instructions": ["MOV"]}',
     'bad-words.json': '{"instructions": [1]}',
+    'typo-words.json': '{"instruction": ["MOV"]}',
   });
   const at = (name) => path.join(dir, name);
   const labelError = `${at('label.vx')}:1:5: error VEXA1203: unexpected token after the end of the statement\nL1: MOV A, 4\n    ^~~\n`;
@@ -101,7 +102,10 @@ test('each option changes what the parser is asked for', (t) => {
     // Without lists MOV is no instruction; with them the line is clean.
     [['--keywords', at('words.json'), at('label.vx')], {}, 0, SUMMARY(0, 0), ''],
     [['--keywords', at('missing.json'), at('label.vx')], {}, 2, '', /cannot read keywords from .*missing\.json: no such file/],
-    [['--keywords', at('bad-words.json'), at('label.vx')], {}, 2, '', /bad keyword lists/],
+    [['--keywords', at('bad-words.json'), at('label.vx')], {}, 2, '',
+      `${at('bad-words.json')}:1:19: error: "instructions" must be an array of strings, but item 1 is the number 1\n`],
+    [['--keywords', at('typo-words.json'), at('label.vx')], {}, 2, '',
+      `${at('typo-words.json')}:1:2: error: unknown key "instruction": did you mean "instructions"?\n`],
     [['--limit', '0', at('label.vx')], {}, 1, new RegExp(`^${literal(labelError)}note: "MOV" is in no keyword list`), ''],
     // Keywords match in any case unless --strict-keywords; names compare exactly under --strict,
     // where a lower-case directive word is no directive.

@@ -169,3 +169,18 @@ test('a settings file that cannot be read is one problem at 1:1', (t) => {
     });
   }
 });
+
+test('a keywords file holds the four lists alone; a list left out is empty', () => {
+  const none = { instructions: [], precodes: [], directives: [], commands: [] };
+  const cases = [
+    ['{"instructions": ["MOV"], "commands": ["#HMI"]}', { ...none, instructions: ['MOV'], commands: ['#HMI'] }, []],
+    ['{"instructions": ["MOV"], "rules": {}}', none,
+      [[1, 27, 26, 7, 'rules', 'unknown key "rules": a keywords file takes "instructions", "precodes", "directives" and "commands"']]],
+    ['{"precodes": "NOJ"}', none, [[1, 14, 13, 5, 'precodes', '"precodes" must be an array of strings, not a string']]],
+    ['["MOV"]', none, [[1, 1, 0, 7, null, 'expected an object of the lists "instructions", "precodes", "directives" and "commands", not an array']]],
+  ];
+  for (const [text, keywords, expected] of cases) {
+    const problems = expected.map(([line, column, offset, length, key, message]) => ({ file: 'k.json', line, column, offset, length, key, message }));
+    assert.deepEqual(config.readKeywordsText(text, 'k.json'), { file: 'k.json', keywords, problems }, text);
+  }
+});
