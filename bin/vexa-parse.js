@@ -160,10 +160,10 @@ function jobsFor(loaded, words, values) {
 }
 
 async function main() {
-  // A reader that stops early (`| head`) is no error of ours.
+  // A reader that stops early (`| head`) is no error of ours; any other output error ends the run.
   process.stdout.on('error', (error) => {
     if (error.code === 'EPIPE') process.exit(process.exitCode ?? 0);
-    throw error;
+    fail(`cannot write the output: ${reason(error)}`);
   });
   let parsed;
   try {
@@ -267,12 +267,19 @@ async function main() {
   process.exitCode = totals.failed > 0 ? 2 : totals.errors > 0 ? 1 : 0;
 }
 
+// Whatever failed, the user gets a sentence and status 2, never a stack trace.
+function fail(message) {
+  process.stderr.write(`vexa-parse: ${visible(message)}\n`);
+  process.exit(2);
+}
+
+process.on('uncaughtException', (error) => fail(reason(error)));
+
 main().catch((error) => {
   if (error instanceof UsageError) {
     process.stderr.write(`vexa-parse: ${visible(error.message)}\nTry 'vexa-parse --help'.\n`);
+    process.exitCode = 2;
   } else {
-    // Whatever failed, the user gets a sentence, not a stack trace.
-    process.stderr.write(`vexa-parse: ${visible(reason(error))}\n`);
+    fail(reason(error));
   }
-  process.exitCode = 2;
 });

@@ -382,3 +382,15 @@ test('without settings, a line that fails at a word no list holds gets one note 
   const json = cli(['--json', 'b.vx'], { cwd: dir });
   assert.equal(json.stderr, `vexa-parse: ${note('MOV')}`);
 });
+
+test('output that cannot be written is one sentence and status 2, never a stack trace', { skip: !fs.existsSync('/dev/full') }, () => {
+  const full = fs.openSync('/dev/full', 'w');
+  try {
+    const out = spawnSync(process.execPath, [BIN, CLEAN], { cwd: ROOT, stdio: ['ignore', full, 'pipe'], encoding: 'utf8', timeout: 60000 });
+    assert.equal(out.error, undefined);
+    assert.equal(out.status, 2);
+    assert.match(out.stderr, /^vexa-parse: cannot write the output: ENOSPC[^\n]*\n$/);
+  } finally {
+    fs.closeSync(full);
+  }
+});
