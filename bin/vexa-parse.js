@@ -160,11 +160,6 @@ function jobsFor(loaded, words, values) {
 }
 
 async function main() {
-  // A reader that stops early (`| head`) is no error of ours; any other output error ends the run.
-  process.stdout.on('error', (error) => {
-    if (error.code === 'EPIPE') process.exit(process.exitCode ?? 0);
-    fail(`cannot write the output: ${reason(error)}`);
-  });
   let parsed;
   try {
     parsed = parseArgs({ options: OPTIONS, allowPositionals: true });
@@ -247,7 +242,7 @@ async function main() {
   const pending = [];
   let started = 0;
   for (; started < Math.min(CONCURRENCY, inputs.length); started++) pending[started] = run(started);
-  for (let i = 0; i < inputs.length; i++) {
+  for (let i = 0; i < inputs.length && !out.broken; i++) {
     const outcome = await pending[i];
     pending[i] = undefined;
     if (started < inputs.length) {
@@ -256,6 +251,7 @@ async function main() {
     }
     await report(outcome);
   }
+  // Parses still under way finish unread; their tables stay alive for them.
   for (const table of tables) table.dispose();
 
   if (!values.json) {
@@ -264,22 +260,25 @@ async function main() {
     out.write(`${summary}\n`);
   }
   await out.flush();
+  // Give an output error raised by the last write its turn to be seen.
+  await new Promise((resolve) => setImmediate(resolve));
   process.exitCode = totals.failed > 0 ? 2 : totals.errors > 0 ? 1 : 0;
+  // A reader that stops early (`| head`) is no error of ours; any other output error is.
+  if (out.broken && out.broken.code !== 'EPIPE') {
+    process.stderr.write(`vexa-parse: cannot write the output: ${visible(reason(out.broken))}\n`);
+    process.exitCode = 2;
+  }
 }
 
-// Whatever failed, the user gets a sentence and status 2, never a stack trace.
-function fail(message) {
-  process.stderr.write(`vexa-parse: ${visible(message)}\n`);
+// Whatever failed, the user gets a sentence and status 2, never a stack trace. A failure outside
+// the run's own promise leaves the process in no state to go on, so it ends there.
+process.on('uncaughtException', (error) => {
+  process.stderr.write(`vexa-parse: ${visible(reason(error))}\n`);
   process.exit(2);
-}
-
-process.on('uncaughtException', (error) => fail(reason(error)));
+});
 
 main().catch((error) => {
-  if (error instanceof UsageError) {
-    process.stderr.write(`vexa-parse: ${visible(error.message)}\nTry 'vexa-parse --help'.\n`);
-    process.exitCode = 2;
-  } else {
-    fail(reason(error));
-  }
+  const usageHint = error instanceof UsageError ? "\nTry 'vexa-parse --help'." : '';
+  process.stderr.write(`vexa-parse: ${visible(error instanceof UsageError ? error.message : reason(error))}${usageHint}\n`);
+  process.exitCode = 2;
 });
