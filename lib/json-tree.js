@@ -82,43 +82,42 @@ function readJson(text) {
     return fail('expected a value');
   };
 
-  const object = (depth) => {
-    const node = { kind: 'object', offset: pos++, length: 0, members: [] };
+  // The items of an object or array up to `close`, separated by commas; `item` reads one.
+  const sequence = (kind, close, item) => {
+    const node = { kind, offset: pos++, length: 0 };
+    const items = [];
     blanks();
-    if (text[pos] !== '}') {
+    if (text[pos] !== close) {
       for (;;) {
+        items.push(item());
         blanks();
-        if (text[pos] !== '"') fail('expected a key in double quotes');
-        const key = string();
-        blanks();
-        if (text[pos] !== ':') fail('expected ":" after the key');
-        pos++;
-        node.members.push({ key: key.value, keyOffset: key.offset, keyLength: key.length, value: value(depth) });
-        blanks();
-        if (text[pos] === '}') break;
-        if (text[pos] !== ',') fail('expected "," or "}"');
+        if (text[pos] === close) break;
+        if (text[pos] !== ',') fail(`expected "," or "${close}"`);
         pos++;
       }
     }
     pos++;
     node.length = pos - node.offset;
+    return [node, items];
+  };
+
+  const object = (depth) => {
+    const [node, members] = sequence('object', '}', () => {
+      blanks();
+      if (text[pos] !== '"') fail('expected a key in double quotes');
+      const key = string();
+      blanks();
+      if (text[pos] !== ':') fail('expected ":" after the key');
+      pos++;
+      return { key: key.value, keyOffset: key.offset, keyLength: key.length, value: value(depth) };
+    });
+    node.members = members;
     return node;
   };
 
   const array = (depth) => {
-    const node = { kind: 'array', offset: pos++, length: 0, items: [] };
-    blanks();
-    if (text[pos] !== ']') {
-      for (;;) {
-        node.items.push(value(depth));
-        blanks();
-        if (text[pos] === ']') break;
-        if (text[pos] !== ',') fail('expected "," or "]"');
-        pos++;
-      }
-    }
-    pos++;
-    node.length = pos - node.offset;
+    const [node, items] = sequence('array', ']', () => value(depth));
+    node.items = items;
     return node;
   };
 
