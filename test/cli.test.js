@@ -9,6 +9,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { spawnSync } = require('node:child_process');
+const { findConfig } = require('vexa-frontend/config');
 
 const ROOT = path.join(__dirname, '..');
 const BIN = path.join(ROOT, 'bin', 'vexa-parse.js');
@@ -31,6 +32,8 @@ function cli(args, { input, cwd = ROOT, env: extra = {} } = {}) {
 // A temporary folder holding `files` (name → text or Buffer), removed after the test.
 function folder(t, files = {}) {
   const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'vexa-cli-'));
+  // Settings found above the folder would change every run in it.
+  assert.equal(findConfig(os.tmpdir()), null, 'a vexa.json above the temporary folder');
   t.after(() => fs.rmSync(dir, { recursive: true, force: true }));
   for (const [name, text] of Object.entries(files)) {
     fs.mkdirSync(path.dirname(path.join(dir, name)), { recursive: true });
