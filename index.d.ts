@@ -269,7 +269,10 @@ export function keywords(words: KeywordLists, strict: boolean): Keywords;
  * when no memory can be had for the source copy or the nodes ("out of memory for the source",
  * "out of memory"), when a large source's buffer is detached or resized before it is copied, or
  * when the host fails while the result is being built (for instance during environment teardown).
- * Throws on bad arguments, a typed array of a kind whose element width is unknown included.
+ * Throws on bad arguments: a TypeError for an argument or rule of the wrong type (all four rule
+ * keys are required; a typed array of a kind whose element width is unknown is of the wrong type),
+ * a RangeError for fewer than four arguments or a `reference` under which no keyword table is
+ * registered (never handed out, or disposed).
  */
 export function parse(
   name: string,
