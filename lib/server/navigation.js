@@ -38,14 +38,16 @@ function register(context) {
     const found = await lookup(documents, textDocument.uri, position);
     if (!found?.occurrence || !found.parsed.analysis) return null;
     const { parsed, occurrence } = found;
-    return parsed.analysis.definitions(occurrence.key).map((o) => location(textDocument.uri, parsed, o));
+    const analysis = /** @type {import('./analysis.js').Analysis} */ (parsed.analysis);
+    return analysis.definitions(occurrence.key).map((o) => location(textDocument.uri, parsed, o));
   });
 
   connection.onReferences(async ({ textDocument, position, context: { includeDeclaration } }) => {
     const found = await lookup(documents, textDocument.uri, position);
     if (!found?.occurrence || !found.parsed.analysis) return null;
     const { parsed, occurrence } = found;
-    return parsed.analysis.all(occurrence.key)
+    const analysis = /** @type {import('./analysis.js').Analysis} */ (parsed.analysis);
+    return analysis.all(occurrence.key)
       .filter((o) => includeDeclaration || !o.definition)
       .map((o) => location(textDocument.uri, parsed, o));
   });
@@ -54,7 +56,8 @@ function register(context) {
     const found = await lookup(documents, textDocument.uri, position);
     if (!found?.occurrence || !found.parsed.analysis) return null;
     const { parsed, occurrence } = found;
-    return parsed.analysis.all(occurrence.key).map((o) => ({
+    const analysis = /** @type {import('./analysis.js').Analysis} */ (parsed.analysis);
+    return analysis.all(occurrence.key).map((o) => ({
       range: parsed.lines.rangeOf(o.range),
       kind: o.definition ? DocumentHighlightKind.Write : DocumentHighlightKind.Read,
     }));
@@ -72,10 +75,11 @@ function register(context) {
       throw new ResponseError(ErrorCodes.InvalidRequest, 'there is no name here to rename');
     }
     const { parsed, occurrence } = found;
+    const analysis = /** @type {import('./analysis.js').Analysis} */ (parsed.analysis);
     if (!(await isPlainName(context, parsed, newName))) {
       throw new ResponseError(ErrorCodes.InvalidParams, `"${newName}" is not a name this language reads as one, or it is a keyword`);
     }
-    const edits = parsed.analysis.all(occurrence.key).map((o) => ({ range: parsed.lines.rangeOf(o.range), newText: newName }));
+    const edits = analysis.all(occurrence.key).map((o) => ({ range: parsed.lines.rangeOf(o.range), newText: newName }));
     return { changes: { [textDocument.uri]: edits } };
   });
 }

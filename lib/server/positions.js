@@ -41,7 +41,10 @@ class LineIndex {
     }
   }
 
-  /** Offset of code point `count` counted from `start`, stopping at `limit`. */
+  /**
+   * Offset of code point `count` counted from `start`, stopping at `limit`.
+   * @param {number} start @param {number} count @param {number} limit
+   */
   advance(start, count, limit) {
     const pairs = this.pairs;
     const first = lowerBound(pairs, start);
@@ -57,12 +60,12 @@ class LineIndex {
     return Math.min(start + count + (lo - first), limit);
   }
 
-  /** Code points between two offsets. */
+  /** Code points between two offsets. @param {number} from @param {number} to */
   codePoints(from, to) {
     return to - from - (lowerBound(this.pairs, to) - lowerBound(this.pairs, from));
   }
 
-  /** Offset of a parser position, clamped to its line. */
+  /** Offset of a parser position, clamped to its line. @param {Position} position */
   offsetOfParser(position) {
     const starts = this.lfStarts;
     const line = clampLine(position.line, starts.length);
@@ -73,7 +76,7 @@ class LineIndex {
     return this.advance(start, Math.max(0, position.character), end);
   }
 
-  /** End of the content of an editor line (before its line break). */
+  /** End of the content of an editor line (before its line break). @param {number} line */
   editorLineEnd(line) {
     const starts = this.editorStarts;
     if (line + 1 >= starts.length) return this.text.length;
@@ -83,7 +86,7 @@ class LineIndex {
     return end;
   }
 
-  /** Offset of an editor position, clamped to the text and to its line's content. */
+  /** Offset of an editor position, clamped to the text and to its line's content. @param {Position} position */
   offsetOf(position) {
     const starts = this.editorStarts;
     if (position.line < 0) return 0;
@@ -95,7 +98,7 @@ class LineIndex {
     return this.advance(start, character, end);
   }
 
-  /** Editor position of an offset. */
+  /** Editor position of an offset. @param {number} offset @returns {Position} */
   positionAt(offset) {
     const o = Math.max(0, Math.min(offset, this.text.length));
     const line = upperBound(this.editorStarts, o) - 1;
@@ -104,7 +107,7 @@ class LineIndex {
     return { line, character: this.utf32 ? this.codePoints(start, at) : at - start };
   }
 
-  /** Editor range of a parser range. */
+  /** Editor range of a parser range. @param {Range} range @returns {Range} */
   rangeOf(range) {
     return {
       start: this.positionAt(this.offsetOfParser(range.start)),
@@ -112,24 +115,25 @@ class LineIndex {
     };
   }
 
-  /** Parser position of an editor position. */
+  /** Parser position of an editor position. @param {Position} position @returns {Position} */
   parserPosition(position) {
     const o = this.offsetOf(position);
     const line = upperBound(this.lfStarts, o) - 1;
     return { line, character: this.codePoints(this.lfStarts[line], o) };
   }
 
-  /** Editor range of two offsets. */
+  /** Editor range of two offsets. @param {number} from @param {number} to @returns {Range} */
   rangeOfOffsets(from, to) {
     return { start: this.positionAt(from), end: this.positionAt(to) };
   }
 }
 
+/** @param {number} line @param {number} count */
 function clampLine(line, count) {
   return Math.min(Math.max(line, -1), count);
 }
 
-/** First index whose element is >= value. */
+/** First index whose element is >= value. @param {number[]} array @param {number} value */
 function lowerBound(array, value) {
   let lo = 0;
   let hi = array.length;
@@ -141,7 +145,7 @@ function lowerBound(array, value) {
   return lo;
 }
 
-/** First index whose element is > value. */
+/** First index whose element is > value. @param {number[]} array @param {number} value */
 function upperBound(array, value) {
   let lo = 0;
   let hi = array.length;
@@ -153,7 +157,10 @@ function upperBound(array, value) {
   return lo;
 }
 
-/** True when a parser position lies in a parser range (end exclusive, or inclusive when asked). */
+/**
+ * True when a parser position lies in a parser range (end exclusive, or inclusive when asked).
+ * @param {Range} range @param {Position} position
+ */
 function contains(range, position, inclusiveEnd = false) {
   const { start, end } = range;
   if (position.line < start.line || (position.line === start.line && position.character < start.character)) return false;

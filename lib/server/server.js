@@ -28,7 +28,7 @@ const FEATURES = [
  * @typedef {object} Context
  * @property {import('vscode-languageserver').Connection} connection
  * @property {Documents} documents
- * @property {SettingsStore} settings
+ * @property {import('./settings.js').SettingsStore} settings
  * @property {() => boolean} utf32
  * @property {() => string[]} roots   the workspace folders' paths
  * @property {typeof parse} parse

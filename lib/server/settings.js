@@ -48,7 +48,7 @@ class SettingsStore {
     } else {
       table = keywords(settings.keywords, settings.strictKeywords);
       if (this.tables.size >= TABLES_KEPT) {
-        const [oldest, old] = this.tables.entries().next().value;
+        const [oldest, old] = /** @type {[string, import('../../index.d.ts').Keywords]} */ (this.tables.entries().next().value);
         this.tables.delete(oldest);
         old.dispose();
       }
