@@ -17,6 +17,7 @@ const SERVER = path.join(__dirname, '..', 'bin', 'vexa-language-server.js');
  * @param {string} [options.root]          the workspace folder
  * @param {boolean} [options.hooks]        hold each parse until released
  * @param {object} [options.capabilities]  more client capabilities
+ * @param {number} [options.processId]     the client process the server watches (this one by default)
  */
 async function startClient(options = {}) {
   const child = spawn(process.execPath, [SERVER, '--stdio'], {
@@ -65,7 +66,7 @@ async function startClient(options = {}) {
 
   const root = options.root ?? path.join(__dirname, 'fixtures');
   const init = await connection.sendRequest('initialize', {
-    processId: process.pid,
+    processId: options.processId ?? process.pid,
     rootUri: pathToFileURL(root).href,
     workspaceFolders: [{ uri: pathToFileURL(root).href, name: 'test' }],
     capabilities: {
@@ -77,13 +78,12 @@ async function startClient(options = {}) {
   });
   await connection.sendNotification('initialized', {});
 
-  let version = 0;
+  let stopped = null;
   return {
     child, connection, received, init, exited, waitFor,
     stderr: () => stderr,
     /** Opens a document and returns the diagnostics published for its first version (unless held). */
     open(uri, text, languageId = 'vexa') {
-      version = 1;
       return connection.sendNotification('textDocument/didOpen', { textDocument: { uri, languageId, version: 1, text } });
     },
     change(uri, v, contentChanges) {
@@ -96,19 +96,25 @@ async function startClient(options = {}) {
       return connection.sendRequest(method, params);
     },
     async stop() {
-      if (child.exitCode === null && child.signalCode === null) {
-        try {
-          await connection.sendRequest('shutdown');
-          await connection.sendNotification('exit');
-        } catch {
-          child.kill();
-        }
-      }
-      const status = await exited;
-      connection.dispose();
-      return status;
+      if (stopped) return stopped;
+      stopped = stopping();
+      return stopped;
     },
   };
+  /** Shutdown and exit, or a kill when the server no longer answers; resolves with its status. */
+  async function stopping() {
+    if (child.exitCode === null && child.signalCode === null) {
+      try {
+        await connection.sendRequest('shutdown');
+        await connection.sendNotification('exit');
+      } catch {
+        child.kill();
+      }
+    }
+    const status = await exited;
+    connection.dispose();
+    return status;
+  }
 }
 
 module.exports = { startClient, SERVER };
