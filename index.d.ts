@@ -267,7 +267,9 @@ export function keywords(words: KeywordLists, strict: boolean): Keywords;
 /**
  * Problems in the source come back as diagnostics, never as a rejection; the promise rejects only
  * when the host fails while the result is being built (for instance during environment teardown).
- * Throws on bad arguments.
+ * Throws on bad arguments: a TypeError for an argument or rule of the wrong type (all four rule
+ * keys are required), a RangeError for fewer than four arguments or a `reference` under which no
+ * keyword table is registered (never handed out, or disposed).
  */
 export function parse(
   name: string,

@@ -15,8 +15,10 @@
 //   peer         the same source parsed into the same nodes by a JavaScript parser built with
 //                Chevrotain (bench/peers/chevrotain-parser.js)
 //
-// Options: --quick (or BENCH_QUICK=1) runs the two small sizes with few repetitions and does not
-// touch bench/RESULTS.md unless --write is given as well.
+// The results go to bench/out/RESULTS.md (ignored by git), with the run before them; `--update`
+// (or VEXA_BENCH_UPDATE=1) writes the committed bench/RESULTS.md instead, for a run worth keeping.
+// Options: --quick (or BENCH_QUICK=1) runs the two small sizes with few repetitions and writes no
+// file unless --write is given as well.
 const { spawnSync } = require('node:child_process');
 const fs = require('node:fs');
 const os = require('node:os');
@@ -51,7 +53,10 @@ function describeBuild() {
 const argv = new Set(process.argv.slice(2));
 const QUICK = argv.has('--quick') || process.env.BENCH_QUICK === '1';
 const WRITE = !QUICK || argv.has('--write');
-const RESULTS = path.join(__dirname, 'RESULTS.md');
+const COMMITTED = path.join(__dirname, 'RESULTS.md');
+const RESULTS = argv.has('--update') || process.env.VEXA_BENCH_UPDATE === '1'
+  ? COMMITTED
+  : path.join(__dirname, 'out', 'RESULTS.md');
 
 const RULES = {
   'core.strict': false,
@@ -533,8 +538,10 @@ function notes(floor, sizes) {
 
 function writeResults(section) {
   let previous = '_No earlier run._';
-  if (fs.existsSync(RESULTS)) {
-    const old = fs.readFileSync(RESULTS, 'utf8');
+  // The first run into bench/out/ compares with the committed results.
+  const before = fs.existsSync(RESULTS) ? RESULTS : COMMITTED;
+  if (fs.existsSync(before)) {
+    const old = fs.readFileSync(before, 'utf8');
     const start = old.indexOf('## Latest run');
     const end = old.indexOf('## Previous run');
     if (start >= 0) {
@@ -556,6 +563,7 @@ function writeResults(section) {
     previous,
     '',
   ].join('\n');
+  fs.mkdirSync(path.dirname(RESULTS), { recursive: true });
   fs.writeFileSync(RESULTS, text);
 }
 

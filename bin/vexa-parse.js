@@ -1,38 +1,52 @@
 #!/usr/bin/env node
 'use strict';
 // vexa-parse: parses VEXA source files and prints their diagnostics the way compilers do
-// (file:line:column: severity code: message, the source line and a caret underline), or the
-// results as JSON (--json) or as an outline of the nodes (--tree).
+// (file:line:column: severity code: message, a window of the source line and a caret underline),
+// or the results as JSON (--json) or as an outline of the nodes (--tree).
 //
-// Exit status: 0 without errors, 1 when any file has an error, 2 on a usage or file error.
-const fs = require('node:fs');
+// Settings come from the nearest vexa.json to each file (or --config FILE); options given on the
+// command line win over them. Files are parsed a few at a time and reported in the order given,
+// each as soon as it and those before it are done.
+//
+// Exit status: 0 without errors, 1 when any file has an error, 2 on a usage, settings or file error.
+const os = require('node:os');
 const path = require('node:path');
+const fs = require('node:fs');
 const { parseArgs } = require('node:util');
 const { parse, keywords } = require('..');
-const { format } = require('../lib/messages.js');
-const { kindOf } = require('../lib/node-kinds.js');
+const config = require('../lib/config.js');
+const { makeReader, reason } = require('../lib/cli/input.js');
+const { Output } = require('../lib/cli/output.js');
+const { visible } = require('../lib/cli/visible.js');
+const { writeDiagnostics, writeTree, writeJson, nulPosition } = require('../lib/cli/report.js');
+const { unknownWord, note } = require('../lib/cli/hint.js');
 
 const HELP = `Usage: vexa-parse [options] <file ...>
 Parses VEXA source files ("-" reads standard input) and prints their diagnostics.
 
 Options:
-  --json              print each file's result object as one line of JSON
+  --json              print each file's result as one line of JSON, with its "file"
   --tree              print the nodes as an indented outline
+  --config FILE       read the settings from FILE instead of the nearest vexa.json
   --keywords FILE     read the keyword lists (instructions, precodes, directives, commands)
-                      from a JSON file instead of the default set
+                      from a JSON file, over those of the settings
   --strict            strict rules: names and keywords compare exactly
   --strict-keywords   keyword tables match only the words as written
   --no-blocks         do not read block tags in comments
-  --limit N           report at most N diagnostics per file (0: all, the default)
-  --dialect N         the dialect number handed to the parser (default 0)
+  --limit N           show at most N diagnostics per file (0: all)
+  --dialect N         the dialect number handed to the parser
   --help              show this help
   --version           show the version
 
-Exit status: 0 without errors, 1 when a file has an error, 2 on a usage or file error.`;
+Settings: the nearest vexa.json in a file's folder or above (for standard input, the current
+folder) gives "keywords", "strictKeywords" and "rules"; options given here win over it.
+
+Exit status: 0 without errors, 1 when a file has an error, 2 on a usage, settings or file error.`;
 
 const OPTIONS = {
   json: { type: 'boolean' },
   tree: { type: 'boolean' },
+  config: { type: 'string' },
   keywords: { type: 'string' },
   strict: { type: 'boolean' },
   'strict-keywords': { type: 'boolean' },
@@ -64,65 +78,92 @@ function colours(stream) {
   return { bold: paint('1'), error: paint('1;31'), warning: paint('1;33'), caret: paint('1;32') };
 }
 
-// The source line of a range and a caret line under it, in UTF-8 characters as ranges count them.
-function excerpt(lines, range, paint) {
-  const text = (lines[range.start.line] ?? '').replace(/\r$/, '');
-  const chars = Array.from(text);
-  const start = Math.min(range.start.character, chars.length);
-  const end = range.end.line === range.start.line ? range.end.character : chars.length;
-  const pad = chars.slice(0, start).map((c) => (c === '\t' ? '\t' : ' ')).join('');
-  const width = Math.max(1, Math.min(end, chars.length + 1) - start);
-  return `${text}\n${pad}${paint.caret('^' + '~'.repeat(width - 1))}`;
-}
-
-function report(file, source, result, paint) {
-  const lines = source.toString('utf8').split('\n');
-  const out = [];
-  for (const d of result.diagnostics) {
-    const severity = d.severity === 1 ? paint.error('error') : paint.warning('warning');
-    const at = d.range ? `:${d.range.start.line + 1}:${d.range.start.character + 1}` : '';
-    out.push(`${paint.bold(`${file}${at}:`)} ${severity} ${d.code}: ${format(d)}`);
-    if (d.range) out.push(excerpt(lines, d.range, paint));
-  }
-  return out;
-}
-
-function outline(node, depth, out) {
-  const pad = '  '.repeat(depth);
-  const { start, end } = node.range;
-  const where = `${start.line + 1}:${start.character + 1}-${end.line + 1}:${end.character + 1}`;
-  const scalars = [];
-  const lists = [];
-  for (const [key, value] of Object.entries(node)) {
-    if (key === 'range' || key === 'type' || key === 'filePath') continue;
-    if (Array.isArray(value) && value.every((v) => v && typeof v === 'object')) lists.push([key, value]);
-    else if (value && typeof value === 'object') lists.push([key, [value]]);
-    else scalars.push(`${key}=${JSON.stringify(value)}`);
-  }
-  out.push(`${pad}${kindOf(node)} ${where}${scalars.length ? ' ' + scalars.join(' ') : ''}`);
-  for (const [key, children] of lists) {
-    if (children.length === 0) continue;
-    out.push(`${pad}  ${key}:`);
-    for (const child of children) outline(child, depth + 2, out);
-  }
-}
-
 function plural(count, word) {
   return `${count} ${word}${count === 1 ? '' : 's'}`;
 }
 
-async function readSource(file) {
-  if (file !== '-') return fs.promises.readFile(file);
-  const chunks = [];
-  for await (const chunk of process.stdin) chunks.push(chunk);
-  return Buffer.concat(chunks);
+// Several files are parsed at once, a few per core: enough to keep the pool busy while files are
+// read and results printed, few enough that open files and results in memory stay bounded.
+const CONCURRENCY = Math.max(2, Math.min(16, 2 * (os.availableParallelism?.() ?? os.cpus().length)));
+
+// Problems of a settings or keywords file, in the compiler convention, under the name `shown`.
+function printProblems(shown, problems) {
+  for (const p of problems) process.stderr.write(`${visible(shown)}:${p.line}:${p.column}: error: ${visible(p.message)}\n`);
+}
+
+// The keyword lists of a --keywords file, read and checked once; null (the problems printed)
+// when it has mistakes.
+function keywordsFile(file) {
+  let text;
+  try {
+    text = fs.readFileSync(file, 'utf8');
+  } catch (error) {
+    usage(`cannot read keywords from ${file}: ${reason(error)}`);
+  }
+  const { keywords: lists, problems } = config.readKeywordsText(text, file);
+  printProblems(file, problems);
+  return problems.length ? null : lists;
+}
+
+// The settings of every input, each vexa.json loaded once. Problems are printed (once per file)
+// and end the run before anything is parsed: null then.
+function settingsOf(inputs, values) {
+  const byDir = new Map();
+  const loaded = inputs.map((file) => {
+    if (values.config !== undefined) return byDir.get('') ?? byDir.set('', config.loadConfig(values.config)).get('');
+    const dir = file === '-' ? process.cwd() : path.dirname(path.resolve(file));
+    if (!byDir.has(dir)) byDir.set(dir, config.configFor(file === '-' ? null : file));
+    return byDir.get(dir);
+  });
+  const seen = new Set();
+  for (const { file, problems } of byDir.values()) {
+    if (!file || problems.length === 0 || seen.has(file)) continue;
+    seen.add(file);
+    printProblems(values.config !== undefined ? values.config : path.relative(process.cwd(), file) || file, problems);
+  }
+  return seen.size ? null : loaded;
+}
+
+// One keyword table per distinct set of lists and strictness, and the rules each file is parsed
+// with: its settings, with the command line's options over them.
+function jobsFor(loaded, words, values) {
+  const tables = new Map();
+  const jobs = new Map();
+  for (const entry of loaded) {
+    if (jobs.has(entry)) continue;
+    const { settings } = entry;
+    const lists = words ?? settings.keywords;
+    const strictKeywords = values['strict-keywords'] === true || settings.strictKeywords;
+    const key = JSON.stringify([lists, strictKeywords]);
+    if (!tables.has(key)) {
+      try {
+        tables.set(key, keywords(lists, strictKeywords));
+      } catch (error) {
+        usage(`bad keyword lists: ${error.message}`);
+      }
+    }
+    const rules = { ...settings.rules };
+    if (values.strict) rules['core.strict'] = true;
+    if (values['no-blocks']) rules['syntax.parseBlocks'] = false;
+    if (values.dialect !== undefined) rules['core.dialect'] = wholeNumber(values.dialect, '--dialect');
+    const limit = values.limit !== undefined ? wholeNumber(values.limit, '--limit') : rules['diagnostic.limit'];
+    // Every diagnostic comes back, so that the summary can say how many --limit left out.
+    rules['diagnostic.limit'] = 0;
+    const folded = new Set(Object.values(lists).flat().map((w) => (strictKeywords ? w : String(w).toUpperCase())));
+    jobs.set(entry, {
+      table: tables.get(key), rules, limit, strictKeywords, known: folded,
+      // The note about missing keyword lists is for runs without any settings of their own.
+      hint: entry.file === null && words === null,
+    });
+  }
+  return { jobs, tables: [...tables.values()] };
 }
 
 async function main() {
-  // A reader that stops early (`| head`) is no error of ours.
+  // A reader that stops early (`| head`) is no error of ours; any other output error ends the run.
   process.stdout.on('error', (error) => {
     if (error.code === 'EPIPE') process.exit(process.exitCode ?? 0);
-    throw error;
+    fail(`cannot write the output: ${reason(error)}`);
   });
   let parsed;
   try {
@@ -130,86 +171,115 @@ async function main() {
   } catch (error) {
     usage(error.message);
   }
-  const { values, positionals } = parsed;
+  const { values, positionals: inputs } = parsed;
   if (values.help) return void process.stdout.write(`${HELP}\n`);
   if (values.version) {
     const { version } = require('../package.json');
     return void process.stdout.write(`${version}\n`);
   }
-  if (positionals.length === 0) usage('no input files');
+  if (inputs.length === 0) usage('no input files');
   if (values.json && values.tree) usage('--json and --tree exclude each other');
+  for (const option of ['limit', 'dialect']) if (values[option] !== undefined) wholeNumber(values[option], `--${option}`);
 
-  let words = require('../lib/default-keywords.json');
-  if (values.keywords) {
-    try {
-      words = JSON.parse(fs.readFileSync(values.keywords, 'utf8'));
-    } catch (error) {
-      usage(`cannot read keywords from ${values.keywords}: ${error.message}`);
-    }
+  const loaded = settingsOf(inputs, values);
+  const words = values.keywords !== undefined ? keywordsFile(values.keywords) : null;
+  if (loaded === null || (values.keywords !== undefined && words === null)) {
+    process.exitCode = 2;
+    return;
   }
-  const rules = {
-    'core.strict': values.strict === true,
-    'core.dialect': values.dialect === undefined ? 0 : wholeNumber(values.dialect, '--dialect'),
-    'syntax.parseBlocks': values['no-blocks'] !== true,
-    'diagnostic.limit': values.limit === undefined ? 0 : wholeNumber(values.limit, '--limit'),
-  };
-  let table;
-  try {
-    table = keywords(words, values['strict-keywords'] === true);
-  } catch (error) {
-    usage(`bad keyword lists: ${error.message}`);
-  }
-
+  const { jobs, tables } = jobsFor(loaded, words, values);
+  const read = makeReader(process.stdin);
   const paint = colours(process.stdout);
-  const progress = positionals.length > 4 && process.stderr.isTTY === true;
-  let done = 0;
-  // Every file is read and parsed at once; results are printed in the order the files were given.
-  const jobs = positionals.map(async (file) => {
+  const out = new Output(process.stdout);
+
+  const run = async (i) => {
+    const file = inputs[i];
+    const job = jobs.get(loaded[i]);
     try {
-      const source = await readSource(file);
-      const result = await parse(file === '-' ? '<stdin>' : file, source, table.reference, rules);
-      return { file, source, result };
+      let source = await read(file);
+      // A UTF-8 byte-order mark is no part of the text, as editors take it.
+      if (source[0] === 0xef && source[1] === 0xbb && source[2] === 0xbf) source = source.subarray(3);
+      const result = await parse(file === '-' ? '<stdin>' : file, source, job.table.reference, job.rules);
+      return { file, job, source, result };
     } catch (error) {
       return { file, error };
-    } finally {
-      done++;
-      if (progress) process.stderr.write(`\r\x1b[Kparsing ${done}/${positionals.length} ${path.basename(file)}`);
     }
-  });
-  const outcomes = await Promise.all(jobs);
-  if (progress) process.stderr.write('\r\x1b[K');
-  table.dispose();
+  };
 
-  let errors = 0;
-  let warnings = 0;
-  let failedFiles = 0;
-  for (const { file, source, result, error } of outcomes) {
+  const totals = { errors: 0, warnings: 0, shown: 0, reported: 0, files: 0, failed: 0 };
+  let hinted = false;
+  const report = async ({ file, job, source, result, error }) => {
     if (error) {
-      failedFiles++;
-      process.stderr.write(`vexa-parse: ${file}: ${error.code === 'ENOENT' ? 'no such file' : error.message}\n`);
-      continue;
+      totals.failed++;
+      if (values.json) out.write(`${JSON.stringify({ file, error: reason(error) })}\n`);
+      await out.flush();
+      process.stderr.write(`vexa-parse: ${visible(file)}: ${visible(reason(error))}\n`);
+      return;
     }
-    for (const d of result.diagnostics) d.severity === 1 ? errors++ : warnings++;
-    if (values.json) {
-      process.stdout.write(`${JSON.stringify(result)}\n`);
-    } else if (values.tree) {
-      const out = [paint.bold(file)];
-      for (const node of result.nodes) outline(node, 1, out);
-      process.stdout.write(`${out.join('\n')}\n`);
+    totals.files++;
+    const name = file === '-' ? '<stdin>' : file;
+    if (values.json) await writeJson(out, file, result, job.limit);
+    else if (values.tree) await writeTree(out, name, result, paint);
+    let counts;
+    if (values.json || values.tree) {
+      const errors = result.diagnostics.filter((d) => d.severity === 1).length;
+      counts = { errors, warnings: result.diagnostics.length - errors, shown: 0, reported: 0 };
     } else {
-      const out = report(file, source, result, paint);
-      if (out.length) process.stdout.write(`${out.join('\n')}\n`);
+      counts = await writeDiagnostics(out, name, source, result, { limit: job.limit, paint, nul: nulPosition(source) });
     }
+    for (const key of ['errors', 'warnings', 'shown', 'reported']) totals[key] += counts[key];
+    if (job.hint && !hinted && counts.errors > 0) {
+      const word = unknownWord(source, result.diagnostics, job.known, job.strictKeywords);
+      if (word !== null) {
+        hinted = true;
+        if (values.json || values.tree) {
+          await out.flush();
+          process.stderr.write(`vexa-parse: ${note(word)}\n`);
+        } else {
+          out.write(`${note(word)}\n`);
+        }
+      }
+    }
+  };
+
+  // Up to CONCURRENCY files are read and parsed ahead of the one being printed; each slot is
+  // taken again once its file is printed, so that finished results do not pile up.
+  const pending = [];
+  let started = 0;
+  for (; started < Math.min(CONCURRENCY, inputs.length); started++) pending[started] = run(started);
+  for (let i = 0; i < inputs.length; i++) {
+    const outcome = await pending[i];
+    pending[i] = undefined;
+    if (started < inputs.length) {
+      pending[started] = run(started);
+      started++;
+    }
+    await report(outcome);
   }
+  for (const table of tables) table.dispose();
+
   if (!values.json) {
-    const parsedFiles = outcomes.length - failedFiles;
-    process.stdout.write(`${plural(errors, 'error')}, ${plural(warnings, 'warning')} in ${plural(parsedFiles, 'file')}\n`);
+    let summary = `${plural(totals.errors, 'error')}, ${plural(totals.warnings, 'warning')} in ${plural(totals.files, 'file')}`;
+    if (!values.tree && totals.shown < totals.reported) summary += ` (${totals.shown} of ${plural(totals.reported, 'diagnostic')} shown)`;
+    out.write(`${summary}\n`);
   }
-  process.exitCode = failedFiles > 0 ? 2 : errors > 0 ? 1 : 0;
+  await out.flush();
+  process.exitCode = totals.failed > 0 ? 2 : totals.errors > 0 ? 1 : 0;
 }
 
+// Whatever failed, the user gets a sentence and status 2, never a stack trace.
+function fail(message) {
+  process.stderr.write(`vexa-parse: ${visible(message)}\n`);
+  process.exit(2);
+}
+
+process.on('uncaughtException', (error) => fail(reason(error)));
+
 main().catch((error) => {
-  if (!(error instanceof UsageError)) throw error;
-  process.stderr.write(`vexa-parse: ${error.message}\nTry 'vexa-parse --help'.\n`);
-  process.exitCode = 2;
+  if (error instanceof UsageError) {
+    process.stderr.write(`vexa-parse: ${visible(error.message)}\nTry 'vexa-parse --help'.\n`);
+    process.exitCode = 2;
+  } else {
+    fail(reason(error));
+  }
 });

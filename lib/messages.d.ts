@@ -6,6 +6,10 @@ export interface MessageEntry {
   readonly text: string;
   /** How many arguments a diagnostic of this code carries at most. */
   readonly args: number;
+  /** Whole messages for particular first arguments, used instead of `text`. */
+  readonly forms?: Readonly<Record<string, string>>;
+  /** Stands in for an argument that a diagnostic of this code may leave out. */
+  readonly none?: string;
 }
 
 /** Keyed by the code's number (1203 for "VEXA1203"). */

@@ -1,10 +1,13 @@
 #!/usr/bin/env node
-// Builds the libFuzzer target, seeds fuzz/corpus/ from the golden sources under test/golden/ and
-// from small sources of the benchmark generator, and fuzzes for VEXA_FUZZ_SECONDS (60 by default).
-// libFuzzer replays the whole corpus first, so every seed and every input found before is run again
-// on each start. Afterwards the corpus is merge-minimised into a fresh directory that then replaces
-// fuzz/corpus/, so the committed corpus keeps only inputs that add coverage. Further arguments are
-// passed on to libFuzzer (e.g. `npm run fuzz -- -jobs=2`); VEXA_FUZZ_MERGE=0 skips the merge.
+// Builds the libFuzzer target and fuzzes for VEXA_FUZZ_SECONDS (60 by default) in a working corpus
+// beside the target (build-fuzz/corpus/, ignored by git): the committed fuzz/corpus/ is copied in,
+// seeds from the golden sources under test/golden/ and from small sources of the benchmark
+// generator are added, and libFuzzer replays all of it first, so every seed and every input found
+// before is run again on each start. Afterwards the working corpus is merge-minimised, so that it
+// keeps only inputs that add coverage. The checkout stays as it was unless `--update` (or
+// VEXA_FUZZ_UPDATE=1) is given: then the minimised corpus replaces fuzz/corpus/, to be committed.
+// Further arguments are passed on to libFuzzer (e.g. `npm run fuzz -- -jobs=2`);
+// VEXA_FUZZ_MERGE=0 skips the merge.
 'use strict';
 const { spawnSync } = require('node:child_process');
 const crypto = require('node:crypto');
@@ -12,9 +15,12 @@ const fs = require('node:fs');
 const path = require('node:path');
 
 const root = path.resolve(__dirname, '..');
-const corpus = path.join(root, 'fuzz', 'corpus');
+const committed = path.join(root, 'fuzz', 'corpus');
 const dictionary = path.join(root, 'fuzz', 'vexa.dict');
 const target = path.join(root, process.env.VEXA_BUILD_DIR || 'build-fuzz', 'vexa_fuzz');
+const corpus = path.join(path.dirname(target), 'corpus');
+const UPDATE = process.argv.includes('--update') || process.env.VEXA_FUZZ_UPDATE === '1';
+const libFuzzerArgs = process.argv.slice(2).filter((arg) => arg !== '--update');
 // The target reads its first byte as the rule selector, not as source text: bit 0 strict rules,
 // bit 1 block parsing, bits 2-3 the diagnostic limit, bit 4 a strict keyword table. Seeds parse
 // the way the golden files mostly do: block parsing on, everything else off.
@@ -58,6 +64,8 @@ function* goldenSources(dir) {
 // recognised and a changed source gets a seed of its own.
 function seed() {
   fs.mkdirSync(corpus, { recursive: true });
+  // What was committed since the last run joins the working corpus; nothing there is overwritten.
+  if (fs.existsSync(committed)) fs.cpSync(committed, corpus, { recursive: true, force: false });
   let added = 0;
   const put = (selector, source) => {
     const bytes = Buffer.concat([Buffer.from([selector]), source]);
@@ -117,7 +125,14 @@ const artifacts = path.join(path.dirname(target), 'artifacts');
 fs.mkdirSync(artifacts, { recursive: true });
 const args = [corpus, `-max_total_time=${seconds}`, '-max_len=4096', `-artifact_prefix=${artifacts}/`];
 if (fs.existsSync(dictionary)) args.push(`-dict=${dictionary}`);
-const fuzzed = run(target, [...args, ...process.argv.slice(2)]);
+const fuzzed = run(target, [...args, ...libFuzzerArgs]);
 if (fuzzed !== 0) console.error(`fuzz: libFuzzer ended with status ${fuzzed}; see ${path.relative(root, artifacts)}`);
 const merged = process.env.VEXA_FUZZ_MERGE === '0' ? 0 : minimise();
+if (UPDATE && fuzzed === 0 && merged === 0) {
+  fs.rmSync(committed, { recursive: true, force: true });
+  fs.cpSync(corpus, committed, { recursive: true });
+  console.log(`fuzz: ${path.relative(root, committed)} replaced by the minimised corpus (--update)`);
+} else if (!UPDATE) {
+  console.log(`fuzz: ${path.relative(root, committed)} left as it is; --update would replace it`);
+}
 process.exit(fuzzed || merged);

@@ -10,6 +10,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { spawnSync } = require('node:child_process');
+const { compilerEnv } = require('./helpers');
 
 const ROOT = path.join(__dirname, '..');
 const TSC = require.resolve('typescript/bin/tsc');
@@ -20,15 +21,6 @@ function* goldenResults(dir = path.join(__dirname, 'golden')) {
     if (entry.isDirectory()) yield* goldenResults(full);
     else if (entry.name.endsWith('.json') && !/(^|\.)config\.json$/.test(entry.name)) yield full;
   }
-}
-
-// The compiler loads no addon: it runs without the sanitizer runtime that the sanitizer run
-// preloads into every process (and which would only slow it down and report the engine's own
-// allocations at exit).
-function compilerEnv() {
-  const env = { ...process.env };
-  for (const name of ['LD_PRELOAD', 'ASAN_OPTIONS', 'UBSAN_OPTIONS', 'LSAN_OPTIONS']) delete env[name];
-  return env;
 }
 
 function compile(files) {

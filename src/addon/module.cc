@@ -68,8 +68,8 @@ Napi::Value ParseEntry(const Napi::CallbackInfo& info) {
   if (napi_get_value_int32(env, info[2], &reference) != napi_ok) return ThrowLast(env);
   std::shared_ptr<const KeywordTable> keywords = KeywordRegistry::instance().find(reference);
   if (!keywords) {
-    Napi::Error::New(env, "Unknown keywords reference " + std::to_string(reference) +
-                              ": no keyword table is registered under it")
+    Napi::RangeError::New(env, "Unknown keywords reference " + std::to_string(reference) +
+                                   ": no keyword table is registered under it")
         .ThrowAsJavaScriptException();
     return env.Undefined();
   }

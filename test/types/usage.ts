@@ -2,6 +2,7 @@
 // compiler must refuse. Each @ts-expect-error fails the compilation when its line compiles.
 import { keywords, parse, type Diagnostic, type Node, type ParseResult } from 'vexa-frontend';
 import { format, MESSAGES } from 'vexa-frontend/messages';
+import { configFor, loadConfig, readConfigText, CONFIG_FILE_NAME, type LoadedConfig } from 'vexa-frontend/config';
 
 async function use(): Promise<string[]> {
   const table = keywords({ instructions: ['MOV'], commands: ['#HMI'] }, false);
@@ -52,4 +53,18 @@ async function use(): Promise<string[]> {
   return seen;
 }
 
+// The settings a file gives are what keywords and parse take.
+async function useConfig(file: string | null): Promise<number> {
+  const loaded: LoadedConfig = configFor(file, { cwd: '/' });
+  for (const p of loaded.problems) console.log(`${p.file}:${p.line}:${p.column}: ${p.key ?? ''} ${p.message}`);
+  const table = keywords(loaded.settings.keywords, loaded.settings.strictKeywords);
+  const result = await parse(file ?? '<stdin>', Buffer.alloc(0), table.reference, loaded.settings.rules);
+  const name: 'vexa.json' = CONFIG_FILE_NAME;
+  // @ts-expect-error a problem's key may be null
+  const key: string = readConfigText('{}', name).problems[0].key;
+  void key;
+  return result.diagnostics.length + (loadConfig(name).file === null ? 0 : 1);
+}
+
 void use;
+void useConfig;

@@ -1,0 +1,16 @@
+#!/usr/bin/env node
+// `npm run bench`: the parse benchmark (bench/run.js), then the native one (bench/native.js),
+// each given this script's arguments (`npm run bench -- --update` writes bench/RESULTS.md). The
+// status is the first failure's; the native benchmark runs even when the first one failed.
+'use strict';
+const { spawnSync } = require('node:child_process');
+const path = require('node:path');
+
+const args = process.argv.slice(2);
+let status = 0;
+for (const [script, flags] of [['run.js', ['--expose-gc']], ['native.js', []]]) {
+  const run = spawnSync(process.execPath, [...flags, path.join(__dirname, '..', 'bench', script), ...args], { stdio: 'inherit' });
+  const code = run.error ? 1 : run.status ?? 1;
+  if (status === 0) status = code;
+}
+process.exit(status);
