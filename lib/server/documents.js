@@ -20,7 +20,7 @@ const { Analysis } = require('./analysis.js');
  * @property {LineIndex} lines
  * @property {LoadedConfig} config
  * @property {ParseResult | null} result     null when the parse rejected
- * @property {Analysis | null} analysis
+ * @property {Analysis | null} analysis      null when the parse rejected
  * @property {unknown} [error]
  */
 
@@ -43,8 +43,10 @@ class OpenDocument {
     this.generation = 0;
     this.inFlight = false;
     this.closed = false;
-    /** @type {(Parsed & { generation: number }) | null} */
+    /** @type {Parsed | null} */
     this.parsed = null;
+    /** The generation `parsed` belongs to. */
+    this.parsedGeneration = -1;
     /** @type {Array<(parsed: Parsed | null) => void>} */
     this.waiters = [];
     /** @type {LineIndex | null} */
@@ -172,7 +174,8 @@ class Documents {
     }
     if (doc.closed) return;
     if (generation === doc.generation) {
-      doc.parsed = { ...parsed, generation };
+      doc.parsed = parsed;
+      doc.parsedGeneration = generation;
       this.publish(doc, parsed);
       for (const resolve of doc.waiters.splice(0)) resolve(parsed);
     } else {
@@ -194,8 +197,15 @@ class Documents {
       await this.hooks.beforeParse?.(doc.uri, version);
       const reference = this.settings.reference(settings);
       const result = await this.parse(doc.path ?? doc.uri, Buffer.from(text, 'utf8'), reference, settings.rules);
-      const analysis = new Analysis(result, settings.rules['core.strict']);
-      return { version, text, lines, config: loaded, result, analysis };
+      // Built when a feature first asks: publishing the diagnostics does not wait for it.
+      /** @type {Analysis | null} */
+      let analysis = null;
+      return {
+        version, text, lines, config: loaded, result,
+        get analysis() {
+          return (analysis ??= new Analysis(result, settings.rules['core.strict']));
+        },
+      };
     } catch (error) {
       this.log(`parse of ${doc.uri} failed: ${/** @type {Error} */ (error)?.message ?? error}`);
       return { version, text, lines, config: loaded, result: null, analysis: null, error };
@@ -211,7 +221,7 @@ class Documents {
   async current(uri) {
     const doc = this.open.get(uri);
     if (!doc) return null;
-    if (doc.parsed && doc.parsed.generation === doc.generation && doc.parsed.lines.utf32 === this.utf32()) return doc.parsed;
+    if (doc.parsed && doc.parsedGeneration === doc.generation && doc.parsed.lines.utf32 === this.utf32()) return doc.parsed;
     return new Promise((resolve) => doc.waiters.push(resolve));
   }
 }

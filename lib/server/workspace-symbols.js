@@ -17,6 +17,7 @@ const LARGEST_INDEXED = 8 * 1024 * 1024;
 const SKIPPED_FOLDERS = new Set(['node_modules', 'build']);
 
 /** @typedef {{ name: string, kind: import('vscode-languageserver').SymbolKind, detail: string, range: import('vscode-languageserver').Range }} Entry */
+/** @typedef {Entry[] | (() => Entry[])} Entries  an open document's are worked out when asked for */
 
 /** @param {Analysis} analysis @param {LineIndex} lines @returns {Entry[]} */
 function entries(analysis, lines) {
@@ -48,7 +49,7 @@ async function sources(dir, out) {
 /** @param {import('./server.js').Context} context */
 function register(context) {
   const { connection, documents } = context;
-  /** @type {Map<string, Entry[]>} uri → entries */
+  /** @type {Map<string, Entries>} uri → entries */
   const index = new Map();
   /** @type {Promise<void> | null} */
   let indexing = null;
@@ -57,7 +58,15 @@ function register(context) {
   const publish = documents.publish;
   documents.publish = (doc, parsed) => {
     publish(doc, parsed);
-    if (parsed.analysis) index.set(doc.uri, entries(parsed.analysis, parsed.lines));
+    if (parsed.result) index.set(doc.uri, () => (parsed.analysis ? entries(parsed.analysis, parsed.lines) : []));
+  };
+
+  // A closed document is indexed again from its file, which is what the workspace now holds.
+  const close = documents.closeDocument.bind(documents);
+  documents.closeDocument = (doc) => {
+    close(doc);
+    index.delete(doc.uri);
+    if (doc.path && SOURCE_EXTENSIONS.has(path.extname(doc.path))) void indexFile(doc.path);
   };
 
   /** @param {string} file */
@@ -103,7 +112,9 @@ function register(context) {
     const wanted = query.toUpperCase();
     /** @type {import('vscode-languageserver').SymbolInformation[]} */
     const out = [];
-    for (const [uri, list] of index) {
+    for (const [uri, known] of index) {
+      const list = typeof known === 'function' ? known() : known;
+      index.set(uri, list);
       for (const e of list) {
         if (wanted && !e.name.toUpperCase().includes(wanted)) continue;
         out.push({ name: e.name, kind: e.kind, containerName: e.detail, location: { uri, range: e.range } });
