@@ -188,14 +188,27 @@ test('settings come from the nearest vexa.json and follow its changes; an invali
   assert.equal(onConfig.diagnostics.length >= 1, true);
   assert.equal(onConfig.diagnostics[0].severity, 1);
 
-  // Mended: its problems are withdrawn and its lists apply again.
-  from = await changed('{ "keywords": { "instructions": ["MOV"] } }\n');
+  // Mended and saved in the editor: its problems are withdrawn and its lists apply again.
+  from = client.received.length;
+  fs.writeFileSync(path.join(p.dir, 'vexa.json'), '{ "keywords": { "instructions": ["MOV"] } }\n');
+  client.connection.sendNotification('textDocument/didSave', { textDocument: { uri: p.uri('vexa.json') } });
   const [mended, withdrawn] = await Promise.all([
     client.diagnostics(uri, 1, from),
     client.waitFor('textDocument/publishDiagnostics', (q) => q.uri === p.uri('vexa.json'), from),
   ]);
   assert.deepStrictEqual(mended.diagnostics, []);
   assert.deepStrictEqual(withdrawn.diagnostics, []);
+
+  // Open in the editor, a vexa.json is checked as typed, without touching the sources.
+  const config = p.uri('vexa.json');
+  client.open(config, '{ "keywords": { "instructions": ["MOV"] } }\n', 'json');
+  assert.deepStrictEqual((await client.waitFor('textDocument/publishDiagnostics', (q) => q.uri === config, client.received.length)).diagnostics, []);
+  from = client.received.length;
+  client.change(config, 2, [{ range: range(0, 2, 0, 12), text: '"keyword"' }]);
+  const typed = await client.waitFor('textDocument/publishDiagnostics', (q) => q.uri === config, from);
+  assert.equal(typed.diagnostics.length, 1);
+  assert.deepStrictEqual(typed.diagnostics[0].range, range(0, 2, 0, 11));
+  assert.match(typed.diagnostics[0].message, /keyword/);
 });
 
 test('names compare as the parser compares them: ignoring case by default, exactly when strict', async (t) => {

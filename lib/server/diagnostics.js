@@ -52,7 +52,7 @@ function configDiagnostics(text, problems, utf32) {
     range: lines.rangeOfOffsets(p.offset, p.offset + Math.max(0, p.length)),
     severity: 1,
     source: SOURCE,
-    message: p.key ? `${p.key}: ${p.message}` : p.message,
+    message: p.message,
   }));
 }
 
