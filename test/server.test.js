@@ -423,6 +423,13 @@ test('workspace symbols come from every source file, indexed in the background w
   const kinds = client.received.filter((m) => m.method === '$/progress').map((m) => m.params.value.kind);
   assert.equal(kinds[0], 'begin');
   assert.equal(kinds.at(-1), 'end');
+
+  // Files the editor's watcher reports are indexed again, or dropped.
+  fs.writeFileSync(path.join(p.dir, 'new.vx'), 'ALPHA_NEW EQU 2\n');
+  fs.rmSync(path.join(p.dir, 'a.vx'));
+  client.connection.sendNotification('workspace/didChangeWatchedFiles', { changes: [{ uri: p.uri('new.vx'), type: 1 }, { uri: p.uri('a.vx'), type: 3 }] });
+  const names = (await client.request('workspace/symbol', { query: 'alpha' })).map((s) => s.name).sort();
+  assert.deepStrictEqual(names, ['ALPHABET', 'ALPHA_NEW']);
 });
 
 test('the server survives hostile input', async (t) => {

@@ -111,13 +111,13 @@ function startServer(connection, options = {}) {
     return { capabilities, serverInfo: { name: 'vexa-language-server', version: require('../../package.json').version } };
   });
 
-  /** @type {Array<{ initialized?: () => void } | void>} */
+  /** @type {Array<{ initialized?: () => void, fileChanged?: (uri: string, type: FileChangeType) => void } | void>} */
   const started = [];
   connection.onInitialized(() => {
     for (const feature of started) feature?.initialized?.();
     if (watchDynamically) {
       void connection.client.register(DidChangeWatchedFilesNotification.type, {
-        watchers: [{ globPattern: `**/${CONFIG_FILE_NAME}` }],
+        watchers: [{ globPattern: `**/${CONFIG_FILE_NAME}` }, { globPattern: '**/*.vx' }],
       }).catch(() => {});
     }
   });
@@ -153,7 +153,7 @@ function startServer(connection, options = {}) {
     for (const change of changes) {
       const file = pathOf(change.uri);
       if (file && isConfig(file)) configChanged(file);
-      if (file && change.type === FileChangeType.Deleted) settings.forget(file);
+      else for (const feature of started) feature?.fileChanged?.(change.uri, change.type);
     }
   });
 

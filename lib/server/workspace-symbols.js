@@ -5,7 +5,8 @@
 const fs = require('node:fs/promises');
 const path = require('node:path');
 const { pathToFileURL } = require('node:url');
-const { SymbolKind } = require('vscode-languageserver');
+const { SymbolKind, FileChangeType } = require('vscode-languageserver');
+const { pathOf } = require('./documents.js');
 const { Analysis, DEFINITION_KINDS } = require('./analysis.js');
 const { LineIndex } = require('./positions.js');
 
@@ -61,12 +62,20 @@ function register(context) {
     if (parsed.result) index.set(doc.uri, () => (parsed.analysis ? entries(parsed.analysis, parsed.lines) : []));
   };
 
+  /** Files being indexed again; a query waits for them, so that it answers for what was reported. */
+  const pending = new Set();
+  /** @param {Promise<void>} work */
+  const track = (work) => {
+    pending.add(work);
+    void work.finally(() => pending.delete(work));
+  };
+
   // A closed document is indexed again from its file, which is what the workspace now holds.
   const close = documents.closeDocument.bind(documents);
   documents.closeDocument = (doc) => {
     close(doc);
     index.delete(doc.uri);
-    if (doc.path && SOURCE_EXTENSIONS.has(path.extname(doc.path))) void indexFile(doc.path);
+    if (doc.path && SOURCE_EXTENSIONS.has(path.extname(doc.path))) track(indexFile(doc.path));
   };
 
   /** @param {string} file */
@@ -109,6 +118,7 @@ function register(context) {
 
   connection.onWorkspaceSymbol(async ({ query }) => {
     if (indexing) await indexing;
+    await Promise.all(pending);
     const wanted = query.toUpperCase();
     /** @type {import('vscode-languageserver').SymbolInformation[]} */
     const out = [];
@@ -124,6 +134,13 @@ function register(context) {
   });
 
   return {
+    /** A source file changed on disk: index it again (an open document's own text wins). */
+    fileChanged(/** @type {string} */ uri, /** @type {number} */ type) {
+      const file = pathOf(uri);
+      if (!file || !SOURCE_EXTENSIONS.has(path.extname(file)) || documents.open.has(uri)) return;
+      if (type === FileChangeType.Deleted) index.delete(uri);
+      else track(indexFile(file));
+    },
     initialized() {
       indexing = indexWorkspace().catch((error) => connection.console.error(`indexing: ${error.message}`));
     },
