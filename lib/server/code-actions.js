@@ -66,8 +66,8 @@ function register(context) {
     if (!source) return null;
     const root = context.roots().find((r) => source.startsWith(r + path.sep)) ?? path.dirname(source);
     const target = pathToFileURL(path.join(root, CONFIG_FILE_NAME)).href;
-    const lists = defaultSettings().keywords;
-    lists.instructions = [...lists.instructions, word];
+    // A list left out keeps its default, so the new file needs only the instruction.
+    const lists = { instructions: [...defaultSettings().keywords.instructions, word] };
     return {
       documentChanges: [
         { kind: 'create', uri: target, options: { ignoreIfExists: true } },
