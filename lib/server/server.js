@@ -49,8 +49,10 @@ function startServer(connection, options = {}) {
   /** @type {import('vscode-languageserver').ClientCapabilities} */
   let client = {};
   const settings = new SettingsStore(() => roots[0] ?? process.cwd());
-  /** Configuration files whose problems are on show, by path. */
-  const shownConfigs = new Set();
+  /** Configuration files whose problems are on show: path → the problems, as last published. */
+  const shownConfigs = new Map();
+  /** Texts of the vexa.json files open in the editor, by URI: those show their own text's problems. */
+  const configTexts = new Map();
   const parseFunction = options.parse ?? parse;
 
   const documents = new Documents({
@@ -68,15 +70,16 @@ function startServer(connection, options = {}) {
   /** @param {import('../config.js').LoadedConfig} loaded */
   function showConfigProblems(loaded) {
     const file = loaded.file;
-    if (!file || documents.open.has(pathToFileURL(file).href)) return; // an open one shows its own text's
-    if (loaded.problems.length === 0 && !shownConfigs.has(file)) return;
+    if (!file || configTexts.has(pathToFileURL(file).href)) return;
+    const shown = JSON.stringify(loaded.problems);
+    if ((shownConfigs.get(file) ?? '[]') === shown) return;
     let text = '';
     try {
       text = fs.readFileSync(file, 'utf8');
     } catch {
       // Gone meanwhile: the problems still go at the start.
     }
-    if (loaded.problems.length) shownConfigs.add(file);
+    if (loaded.problems.length) shownConfigs.set(file, shown);
     else shownConfigs.delete(file);
     void connection.sendDiagnostics({ uri: pathToFileURL(file).href, diagnostics: configDiagnostics(text, loaded.problems, utf32) });
   }
@@ -156,9 +159,6 @@ function startServer(connection, options = {}) {
       else for (const feature of started) feature?.fileChanged?.(change.uri, change.type);
     }
   });
-
-  /** Texts of open vexa.json files; only whole-text changes are asked of the client for them. */
-  const configTexts = new Map();
 
   /** An open vexa.json is checked as typed (its saved form governs the sources). */
   function checkConfigText(/** @type {string} */ uri, /** @type {string} */ file, /** @type {string} */ text) {
