@@ -156,7 +156,12 @@ class Documents {
   /** @param {OpenDocument} doc */
   schedule(doc) {
     doc.generation++;
-    if (!doc.inFlight) void this.run(doc);
+    if (!doc.inFlight) this.start(doc);
+  }
+
+  /** Starts a parse of the document; whatever goes wrong is logged, never left unhandled. @param {OpenDocument} doc */
+  start(doc) {
+    this.run(doc).catch((error) => this.log(`handling ${doc.uri}: ${error?.stack ?? error}`));
   }
 
   /** @param {OpenDocument} doc */
@@ -176,10 +181,10 @@ class Documents {
     if (generation === doc.generation) {
       doc.parsed = parsed;
       doc.parsedGeneration = generation;
-      this.publish(doc, parsed);
       for (const resolve of doc.waiters.splice(0)) resolve(parsed);
+      this.publish(doc, parsed);
     } else {
-      void this.run(doc);
+      this.start(doc);
     }
   }
 

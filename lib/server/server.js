@@ -55,6 +55,14 @@ function startServer(connection, options = {}) {
   const configTexts = new Map();
   const parseFunction = options.parse ?? parse;
 
+  /**
+   * Publishes diagnostics; a connection already closing is no reason to fail.
+   * @param {import('vscode-languageserver').PublishDiagnosticsParams} params
+   */
+  const send = (params) => {
+    connection.sendDiagnostics(params).catch(() => {});
+  };
+
   const documents = new Documents({
     parse: parseFunction,
     settings,
@@ -62,7 +70,7 @@ function startServer(connection, options = {}) {
     hooks: options.hooks,
     log: (message) => connection.console.error(message),
     publish(doc, parsed) {
-      void connection.sendDiagnostics({ uri: doc.uri, version: parsed.version, diagnostics: sourceDiagnostics(parsed) });
+      send({ uri: doc.uri, version: parsed.version, diagnostics: sourceDiagnostics(parsed) });
       showConfigProblems(parsed.config);
     },
   });
@@ -81,7 +89,7 @@ function startServer(connection, options = {}) {
     }
     if (loaded.problems.length) shownConfigs.set(file, shown);
     else shownConfigs.delete(file);
-    void connection.sendDiagnostics({ uri: pathToFileURL(file).href, diagnostics: configDiagnostics(text, loaded.problems, utf32) });
+    send({ uri: pathToFileURL(file).href, diagnostics: configDiagnostics(text, loaded.problems, utf32) });
   }
 
   /** A vexa.json changed on disk: forget it and parse again what it may govern. @param {string} file */
@@ -91,7 +99,7 @@ function startServer(connection, options = {}) {
     documents.reparse((doc) => doc.path !== null && !isConfig(doc.path) && (doc.path.startsWith(dir) || doc.parsed?.config.file === file));
     if (shownConfigs.has(file) && !fs.existsSync(file)) {
       shownConfigs.delete(file);
-      void connection.sendDiagnostics({ uri: pathToFileURL(file).href, diagnostics: [] });
+      send({ uri: pathToFileURL(file).href, diagnostics: [] });
     }
   }
 
@@ -141,7 +149,7 @@ function startServer(connection, options = {}) {
   connection.onDidCloseTextDocument(({ textDocument: t }) => {
     configTexts.delete(t.uri);
     documents.closed(t.uri);
-    void connection.sendDiagnostics({ uri: t.uri, diagnostics: [] });
+    send({ uri: t.uri, diagnostics: [] });
     const file = pathOf(t.uri);
     if (file && isConfig(file)) {
       shownConfigs.delete(file);
@@ -169,7 +177,7 @@ function startServer(connection, options = {}) {
     } catch (error) {
       problems = [{ file, line: 1, column: 1, offset: 0, length: 0, key: null, message: String(/** @type {Error} */ (error).message) }];
     }
-    void connection.sendDiagnostics({ uri, diagnostics: configDiagnostics(text, problems, utf32) });
+    send({ uri, diagnostics: configDiagnostics(text, problems, utf32) });
   }
 
   /** @type {Context} */

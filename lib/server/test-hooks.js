@@ -21,7 +21,7 @@ function testHooks(connection) {
     beforeParse(uri, version) {
       return new Promise((resolve, reject) => {
         held.set(`${version} ${uri}`, { resolve: () => resolve(undefined), reject });
-        void connection.sendNotification('vexa/test/parseStarted', { uri, version });
+        connection.sendNotification('vexa/test/parseStarted', { uri, version }).catch(() => {});
       });
     },
   };

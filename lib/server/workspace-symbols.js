@@ -67,7 +67,7 @@ function register(context) {
   /** @param {Promise<void>} work */
   const track = (work) => {
     pending.add(work);
-    void work.finally(() => pending.delete(work));
+    work.finally(() => pending.delete(work)).catch(() => {});
   };
 
   // A closed document is indexed again from its file, which is what the workspace now holds.
