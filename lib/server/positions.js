@@ -23,22 +23,21 @@ class LineIndex {
     this.editorStarts = [0];
     /** @type {number[]} offsets of the high half of each surrogate pair */
     this.pairs = [];
-    const n = text.length;
-    for (let i = 0; i < n; i++) {
-      const c = text.charCodeAt(i);
-      if (c === 10) {
-        this.lfStarts.push(i + 1);
-        this.editorStarts.push(i + 1);
-      } else if (c === 13) {
-        if (i + 1 >= n || text.charCodeAt(i + 1) !== 10) this.editorStarts.push(i + 1);
-      } else if (c >= 0xd800 && c <= 0xdbff && i + 1 < n) {
-        const d = text.charCodeAt(i + 1);
-        if (d >= 0xdc00 && d <= 0xdfff) {
-          this.pairs.push(i);
-          i++;
-        }
+    // Native searches rather than a loop over every code unit: this runs on each change.
+    let lf = text.indexOf('\n');
+    let cr = text.indexOf('\r');
+    while (lf >= 0 || cr >= 0) {
+      if (lf >= 0 && (cr < 0 || lf < cr)) {
+        this.lfStarts.push(lf + 1);
+        this.editorStarts.push(lf + 1);
+        lf = text.indexOf('\n', lf + 1);
+      } else {
+        if (cr + 1 !== lf) this.editorStarts.push(cr + 1);
+        cr = text.indexOf('\r', cr + 1);
       }
     }
+    const pair = /[\ud800-\udbff][\udc00-\udfff]/g;
+    for (let m = pair.exec(text); m !== null; m = pair.exec(text)) this.pairs.push(m.index);
   }
 
   /**
