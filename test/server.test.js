@@ -230,7 +230,7 @@ test('names compare as the parser compares them: ignoring case by default, exact
 });
 
 const FEATURE_SOURCE = [
-  '; constants and data', // 0
+  '; constants and EQU data', // 0
   '; second comment line', // 1
   'LIMIT EQU 10', // 2
   'PTR:  NV0PTR LOOP', // 3
@@ -285,6 +285,7 @@ test('editor features answer from the parse result', async (t) => {
       contents: { kind: 'markdown', value: `\`NV0PTR\`: directive, in the "directives" list of ${path.join(p.dir, 'vexa.json')}` },
     }],
     ['hover on nothing', 'textDocument/hover', at(13, 2), null],
+    ['hover on a keyword in a comment', 'textDocument/hover', at(0, 17), null],
     ['folding', 'textDocument/foldingRange', doc, [
       { startLine: 6, endLine: 9 }, { startLine: 6, endLine: 7 }, { startLine: 8, endLine: 9 },
       { startLine: 0, endLine: 1, kind: 'comment' },

@@ -41,6 +41,9 @@ function register({ connection, documents }) {
     const offset = lines.offsetOf(position);
     const { word, start, end } = wordAt(parsed.text, offset);
     if (!word) return null;
+    // A keyword in a comment is only a word of the comment.
+    const before = parsed.text.slice(lines.offsetOf({ line: position.line, character: 0 }), start);
+    if (before.replace(/"[^"]*"/g, '').includes(';')) return null;
     const held = listOf(parsed.config.settings, word);
     if (!held) return null;
     const where = parsed.config.file ? `of ${parsed.config.file}` : 'of the default set';
