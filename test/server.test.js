@@ -125,6 +125,7 @@ test('changes made while a parse runs are coalesced: the newest text is parsed n
   for (let v = 2; v <= 20; v++) client.change(uri, v, [{ text: `    MOV #${v * 100}\n` }]);
   // A request while the parse is held waits for the newest text's result.
   const symbols = client.request('textDocument/documentSymbol', { textDocument: { uri } });
+  // Messages are handled in order: once this is answered, every change above has been applied.
   await client.request('textDocument/hover', { textDocument: { uri: p.uri('unknown.vx') }, position: { line: 0, character: 0 } });
   release(1);
   await client.waitFor('vexa/test/parseStarted', (q) => q.uri === uri && q.version === 20);
