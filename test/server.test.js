@@ -307,6 +307,11 @@ test('editor features answer from the parse result', async (t) => {
   for (const newName of ['EQU', 'mov', 'A B', '1X', '', 'X;']) {
     await assert.rejects(client.request('textDocument/rename', { ...at(4, 2), newName }), /not a name/, newName);
   }
+  // Nor does it merge two labels into one.
+  await assert.rejects(client.request('textDocument/rename', { ...at(4, 2), newName: 'limit' }), /already defined/);
+  // A change of letter case alone is a rename like any other.
+  assert.deepStrictEqual(await client.request('textDocument/rename', { ...at(4, 2), newName: 'Loop' }),
+    { changes: { [uri]: loopAll.map((r) => ({ range: r, newText: 'Loop' })) } });
 });
 
 test('document symbols nest what conditionals hold', async (t) => {

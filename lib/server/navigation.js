@@ -79,6 +79,10 @@ function register(context) {
     if (!(await isPlainName(context, parsed, newName))) {
       throw new ResponseError(ErrorCodes.InvalidParams, `"${newName}" is not a name this language reads as one, or it is a keyword`);
     }
+    const target = analysis.key(newName);
+    if (target !== occurrence.key && analysis.definitions(target).length > 0) {
+      throw new ResponseError(ErrorCodes.InvalidParams, `"${newName}" is already defined in this file`);
+    }
     const edits = analysis.all(occurrence.key).map((o) => ({ range: parsed.lines.rangeOf(o.range), newText: newName }));
     return { changes: { [textDocument.uri]: edits } };
   });
