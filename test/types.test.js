@@ -2,7 +2,8 @@
 // The declared types against the code that uses them and against the results the parser really
 // builds: test/types/usage.ts must compile (and its @ts-expect-error lines must fail), and every
 // golden result, written out as a typed literal, must fit the declared result type, so that a
-// property the parser writes and the types do not declare (or the other way round) is caught.
+// property the parser writes and the types do not declare (or the other way round) is caught;
+// and the language server, written in JavaScript, is checked against those types.
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('node:fs');
@@ -49,4 +50,12 @@ test('the declared types compile against their use and against every golden resu
   } finally {
     fs.rmSync(dir, { recursive: true, force: true });
   }
+});
+
+test('the language server\'s JavaScript type-checks against the package\'s own types', () => {
+  const out = spawnSync(process.execPath, [TSC, '-p', path.join(ROOT, 'lib', 'server', 'tsconfig.json')], {
+    cwd: ROOT, encoding: 'utf8', timeout: 120000, env: compilerEnv(),
+  });
+  assert.equal(out.error, undefined);
+  assert.equal(out.status, 0, out.stdout + out.stderr);
 });
