@@ -1,8 +1,8 @@
 'use strict';
 // What a parse does when memory cannot be had, what becomes of memory it gives back, and where
-// the copy within the call ends. Failures are made on purpose through VEXA_TEST_FAIL (read when
-// the addon loads; see src/toolchain/planned_failure.h), so each case runs in a child process
-// (fixtures/memory.js) that prints its outcome.
+// the copy within the call ends. Failures are made on purpose through the addon's test hook (see
+// src/toolchain/planned_failure.h); the plan is process-wide, so each case runs in a child
+// process (fixtures/memory.js) that prints its outcome.
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const path = require('node:path');
@@ -17,8 +17,8 @@ const AT_ONCE = 1 << 20;
 
 function child(fail, ...args) {
   const env = { ...process.env };
-  if (fail === null) delete env.VEXA_TEST_FAIL;
-  else env.VEXA_TEST_FAIL = fail;
+  if (fail === null) delete env.VEXA_FIXTURE_FAIL;
+  else env.VEXA_FIXTURE_FAIL = fail;
   const result = spawnSync(process.execPath, ['--expose-gc', '--no-warnings', FIXTURE, ...args], {
     encoding: 'utf8',
     env,

@@ -188,8 +188,9 @@ Napi::Value ProbeEntry(const Napi::CallbackInfo& info) {
 }
 
 // testing(settings): sets what tests may set (addon/instance_data.h) from the numbers present in
-// `settings`, and returns the settings and slice counts as they are now. Not exported by
-// index.js: the package's callers never see it.
+// `settings`, and the process-wide failure plan from its string `fail`
+// (toolchain/planned_failure.h), and returns the settings and slice counts as they are now. Not
+// exported by index.js: the package's callers never see it.
 Napi::Value TestingEntry(const Napi::CallbackInfo& info) {
   Napi::Env env = info.Env();
   Testing& testing = InstanceData::Get(env).testing;
@@ -215,6 +216,13 @@ Napi::Value TestingEntry(const Napi::CallbackInfo& info) {
     Napi::Value hold = settings.Get("holdParse");
     if (env.IsExceptionPending()) return env.Undefined();
     if (hold.IsBoolean()) testing.holdParse = hold.As<Napi::Boolean>().Value();
+    Napi::Value fail = settings.Get("fail");
+    if (env.IsExceptionPending()) return env.Undefined();
+    if (fail.IsString()) {
+      const std::string plan = fail.As<Napi::String>().Utf8Value();
+      if (env.IsExceptionPending()) return env.Undefined();
+      Toolchain::PlannedFailure::set(plan);
+    }
     testing.copyBytes = static_cast<size_t>(copyBytes);
     testing.decodeUnits = static_cast<uint32_t>(decodeUnits);
   }

@@ -133,7 +133,7 @@ NodeArena::~NodeArena() {
 
 void* NodeArena::allocateInNewBlock(size_t size, size_t alignment) {
   if (!exhausted_) {
-    const Toolchain::PlannedFailure::Plan& plan = Toolchain::PlannedFailure::plan();
+    const Toolchain::PlannedFailure::Plan plan = Toolchain::PlannedFailure::plan();
     if (plan.nodes && fresh_ >= plan.nodesAfter) enterReserve();
     ++fresh_;
   }

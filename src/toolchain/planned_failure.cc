@@ -1,18 +1,31 @@
-// The failure plan, read from the environment at load.
+// The failure plan tests set; read from pool threads while parses run, hence atomics.
 #include "toolchain/planned_failure.h"
 
-#include <cstdlib>
-#include <string_view>
+#include <atomic>
 
 namespace VEXA::Toolchain::PlannedFailure {
 
 namespace {
 
-Plan read() {
-  Plan plan;
-  const char* variable = std::getenv("VEXA_TEST_FAIL");
-  if (variable == nullptr) return plan;
-  std::string_view rest(variable);
+std::atomic<bool> source{false};
+std::atomic<bool> nodes{false};
+std::atomic<size_t> nodesAfter{0};
+std::atomic<bool> queue{false};
+
+}  // namespace
+
+Plan plan() {
+  Plan now;
+  now.source = source.load(std::memory_order_relaxed);
+  now.nodes = nodes.load(std::memory_order_relaxed);
+  now.nodesAfter = nodesAfter.load(std::memory_order_relaxed);
+  now.queue = queue.load(std::memory_order_relaxed);
+  return now;
+}
+
+void set(std::string_view text) {
+  Plan next;
+  std::string_view rest = text;
   while (!rest.empty()) {
     const size_t comma = rest.find(',');
     const std::string_view item = rest.substr(0, comma);
@@ -27,23 +40,18 @@ Plan read() {
       }
     }
     if (name == "source") {
-      plan.source = true;
+      next.source = true;
     } else if (name == "nodes") {
-      plan.nodes = true;
-      plan.nodesAfter = count;
+      next.nodes = true;
+      next.nodesAfter = count;
     } else if (name == "queue") {
-      plan.queue = true;
+      next.queue = true;
     }
   }
-  return plan;
-}
-
-const Plan loaded = read();
-
-}  // namespace
-
-const Plan& plan() {
-  return loaded;
+  source.store(next.source, std::memory_order_relaxed);
+  nodes.store(next.nodes, std::memory_order_relaxed);
+  nodesAfter.store(next.nodesAfter, std::memory_order_relaxed);
+  queue.store(next.queue, std::memory_order_relaxed);
 }
 
 }  // namespace VEXA::Toolchain::PlannedFailure
