@@ -2,6 +2,7 @@
 // Shared test plumbing: default keyword lists and rules, a one-call parse, and builders for the
 // expected ranges and diagnostics so that tables stay readable.
 const path = require('node:path');
+const { compilerEnv } = require('./compiler-env.js');
 const assert = require('node:assert/strict');
 const addon = require('..');
 
@@ -106,15 +107,6 @@ function error(code, where, args) {
 
 function warning(code, where, args) {
   return { code: `VEXA${code}`, severity: 2, ...(args ? { args } : {}), range: where };
-}
-
-// The environment for the TypeScript compiler, which loads no addon: without the sanitizer
-// runtime that the sanitizer run preloads into every process (it would only slow the compiler
-// down and report the engine's own allocations at exit).
-function compilerEnv() {
-  const env = { ...process.env };
-  for (const name of ['LD_PRELOAD', 'ASAN_OPTIONS', 'UBSAN_OPTIONS', 'LSAN_OPTIONS']) delete env[name];
-  return env;
 }
 
 module.exports = { addon, native, withTesting, slicesSince, countsPerTurn, assertOnePerTurn, distinctTexts, WORDS, RULES, table, run, range, error, warning, compilerEnv };

@@ -10,7 +10,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { spawnSync } = require('node:child_process');
-const { compilerEnv } = require('./helpers');
+const { compilerEnv } = require('./compiler-env.js');
 
 const ROOT = path.join(__dirname, '..');
 const TSC = require.resolve('typescript/bin/tsc');
