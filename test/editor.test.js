@@ -9,7 +9,7 @@ const fs = require('node:fs');
 const os = require('node:os');
 const path = require('node:path');
 const { spawn, spawnSync } = require('node:child_process');
-const { SERVER } = require('./lsp-client.js');
+const { SERVER, serverEnv } = require('./lsp-client.js');
 
 const nvim = spawnSync('nvim', ['--version'], { encoding: 'utf8' });
 const missing = nvim.error ? 'Neovim (nvim) is not installed: apt-get install -y neovim' : false;
@@ -27,7 +27,7 @@ test('Neovim\'s built-in client shows diagnostics and finds definitions, referen
   const child = spawn('nvim', ['--headless', '--clean', '-c', `luafile ${path.join(__dirname, 'editor', 'neovim.lua')}`], {
     cwd: dir,
     stdio: ['ignore', 'ignore', 'pipe'],
-    env: { ...process.env, VEXA_ROOT: dir, VEXA_FILE: file, VEXA_OUT: output, VEXA_NODE: process.execPath, VEXA_SERVER: SERVER },
+    env: serverEnv({ VEXA_ROOT: dir, VEXA_FILE: file, VEXA_OUT: output, VEXA_NODE: process.execPath, VEXA_SERVER: SERVER }),
   });
   let stderr = '';
   child.stderr.on('data', (d) => { stderr += d; });
