@@ -11,7 +11,7 @@ const path = require('node:path');
 const { spawn, spawnSync } = require('node:child_process');
 const { SERVER, serverEnv } = require('./lsp-client.js');
 
-const nvim = spawnSync('nvim', ['--version'], { encoding: 'utf8' });
+const nvim = spawnSync('nvim', ['--version'], { encoding: 'utf8', env: serverEnv() });
 const missing = nvim.error ? 'Neovim (nvim) is not installed: apt-get install -y neovim' : false;
 
 const SOURCE = ['LIMIT EQU 10', 'LOOP:', '    MOV A, LIMIT', '    MOV B, #300', '    JMP loop', ''].join('\n');
