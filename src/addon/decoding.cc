@@ -32,6 +32,14 @@ bool putNumber(napi_env env, napi_value object, const char* name, uint32_t numbe
 
 }  // namespace
 
+size_t Encoded::footprint() const {
+  size_t bytes = texts.capacity() * sizeof(uint32_t);
+  if (writer != nullptr) {
+    bytes += writer->stream().capacity() * sizeof(int32_t) + writer->bytes().capacity();
+  }
+  return bytes;
+}
+
 void Decoding::Start(napi_env env, napi_deferred deferred, Encoded encoded) {
   auto* self = new Decoding(env, deferred, std::move(encoded));
   if (!self->begin()) return self->settle(nullptr, takePendingException(env));
@@ -156,7 +164,8 @@ void Decoding::settle(napi_value result, napi_value error) {
   if (Closing(env_)) {
     // No script will run again to read the views: the memory goes without detaching them, and
     // the promise with the environment.
-    ReleaseOnPool(env_, std::move(encoded_));
+    const size_t footprint = encoded_.footprint();
+    ReleaseOnPool(env_, std::move(encoded_), footprint);
     delete this;
     return;
   }
@@ -181,7 +190,8 @@ void Decoding::settle(napi_value result, napi_value error) {
   if (!detached) {
     static_cast<void>(new Encoded(std::move(encoded_)));
   } else {
-    ReleaseOnPool(env_, std::move(encoded_));
+    const size_t footprint = encoded_.footprint();
+    ReleaseOnPool(env_, std::move(encoded_), footprint);
   }
   delete this;
 }
