@@ -102,12 +102,20 @@ bool Decoding::begin() {
     return false;
   }
   // Per layout: its decoder (undefined where the host refuses to compile), and its names and
-  // kinds for the interpreter.
+  // kinds for the interpreter, only where it is interpreted: describing every layout of every
+  // result would be a good part of a small parse's time on this thread.
   for (size_t i = 0; i < layouts.size(); ++i) {
     napi_value decoder = instance.decoders.find(env_, layouts[i]);
+    napi_valuetype type = napi_undefined;
+    if (decoder == nullptr || napi_typeof(env_, decoder, &type) != napi_ok) return false;
+    if (type == napi_function) {
+      if (napi_set_element(env_, compiled, static_cast<uint32_t>(i), decoder) != napi_ok) {
+        return false;
+      }
+      continue;
+    }
     napi_value description = nullptr;
-    if (decoder == nullptr ||
-        napi_create_array_with_length(env_, 2 * layouts[i].size(), &description) != napi_ok) {
+    if (napi_create_array_with_length(env_, 2 * layouts[i].size(), &description) != napi_ok) {
       return false;
     }
     for (size_t j = 0; j < layouts[i].size(); ++j) {
