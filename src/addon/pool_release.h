@@ -11,8 +11,10 @@
 
 namespace VEXA::Addon {
 
-// Garbage of up to this many bytes is freed at once.
-constexpr size_t kFreeHereBytes = size_t{2} << 20;
+// Garbage of up to this many bytes is freed at once: the nodes of sources up to 32 KiB and the
+// encodings of sources up to about 100 KiB (larger ones hold a destructor call per node or an
+// unmapping that cost more than the pool job).
+constexpr size_t kFreeHereBytes = size_t{512} << 10;
 
 // Destroys `garbage`, which holds about `bytes` bytes, on a pool thread; here when it is small or
 // when no work item can be had.
