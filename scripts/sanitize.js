@@ -40,10 +40,10 @@ const env = {
   UBSAN_OPTIONS: `print_stacktrace=1:halt_on_error=1:log_path=${logs}/ubsan`,
 };
 
-// Files that load no addon (they read sources, compile the type declarations, format messages) run
+// Files that load no addon (they read sources, format messages) run
 // in `npm test` alone: the sanitizer has nothing to watch in them. Each is checked to still load no
 // addon, so that one which starts to is not left out unseen.
-const NO_ADDON = new Set(['layers.test.js', 'messages.test.js', 'types.test.js']);
+const NO_ADDON = new Set(['layers.test.js', 'messages.test.js']);
 const LOADS_ADDON = /require\((['"])(\.\.|\.\.\/index(\.js)?|vexa-frontend|\.\/helpers(\.js)?|\.\/golden(\.js)?)\1\)|VEXA_ADDON|\.node\b/;
 for (const file of NO_ADDON) {
   if (LOADS_ADDON.test(fs.readFileSync(path.join(root, 'test', file), 'utf8'))) {
