@@ -159,7 +159,7 @@ function interpreter(description) {
 /**
  * The decoding state of one result, from the addon's `input`: `stream` (the words), `texts`
  * (offset, size and 1 for ASCII, per text) and `bytes` (the text bytes), `compiled` and `layouts`
- * (per layout its compiled decoder or undefined, and its names and kinds), the result's
+ * (per layout its compiled decoder, or undefined and its names and kinds), the result's
  * `optimize` mask and counts `nodes` and `diagnostics`, `utf8`, which makes a string of bytes
  * that are not ASCII, and `units`, the work per slice where a test fixed it.
  */

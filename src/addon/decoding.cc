@@ -32,6 +32,14 @@ bool putNumber(napi_env env, napi_value object, const char* name, uint32_t numbe
 
 }  // namespace
 
+size_t Encoded::footprint() const {
+  size_t bytes = texts.capacity() * sizeof(uint32_t);
+  if (writer != nullptr) {
+    bytes += writer->stream().capacity() * sizeof(int32_t) + writer->bytes().capacity();
+  }
+  return bytes;
+}
+
 void Decoding::Start(napi_env env, napi_deferred deferred, Encoded encoded) {
   auto* self = new Decoding(env, deferred, std::move(encoded));
   if (!self->begin()) return self->settle(nullptr, takePendingException(env));
@@ -94,12 +102,20 @@ bool Decoding::begin() {
     return false;
   }
   // Per layout: its decoder (undefined where the host refuses to compile), and its names and
-  // kinds for the interpreter.
+  // kinds for the interpreter, only where it is interpreted: describing every layout of every
+  // result would be a good part of a small parse's time on this thread.
   for (size_t i = 0; i < layouts.size(); ++i) {
     napi_value decoder = instance.decoders.find(env_, layouts[i]);
+    napi_valuetype type = napi_undefined;
+    if (decoder == nullptr || napi_typeof(env_, decoder, &type) != napi_ok) return false;
+    if (type == napi_function) {
+      if (napi_set_element(env_, compiled, static_cast<uint32_t>(i), decoder) != napi_ok) {
+        return false;
+      }
+      continue;
+    }
     napi_value description = nullptr;
-    if (decoder == nullptr ||
-        napi_create_array_with_length(env_, 2 * layouts[i].size(), &description) != napi_ok) {
+    if (napi_create_array_with_length(env_, 2 * layouts[i].size(), &description) != napi_ok) {
       return false;
     }
     for (size_t j = 0; j < layouts[i].size(); ++j) {
@@ -156,7 +172,8 @@ void Decoding::settle(napi_value result, napi_value error) {
   if (Closing(env_)) {
     // No script will run again to read the views: the memory goes without detaching them, and
     // the promise with the environment.
-    ReleaseOnPool(env_, std::move(encoded_));
+    const size_t footprint = encoded_.footprint();
+    ReleaseOnPool(env_, std::move(encoded_), footprint);
     delete this;
     return;
   }
@@ -181,7 +198,8 @@ void Decoding::settle(napi_value result, napi_value error) {
   if (!detached) {
     static_cast<void>(new Encoded(std::move(encoded_)));
   } else {
-    ReleaseOnPool(env_, std::move(encoded_));
+    const size_t footprint = encoded_.footprint();
+    ReleaseOnPool(env_, std::move(encoded_), footprint);
   }
   delete this;
 }

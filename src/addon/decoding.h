@@ -23,6 +23,9 @@ struct Encoded {
   uint32_t optimize = 0;
   uint32_t nodes = 0;
   uint32_t diagnostics = 0;
+
+  // About how many bytes of memory this holds.
+  size_t footprint() const;
 };
 
 class Decoding final : public Sliced {

@@ -16,6 +16,8 @@ namespace {
 
 // Nodes encoded between looks at the watch.
 constexpr size_t kStopCheckEvery = 4096;
+// Bytes of nodes per byte of source, at most: the node arena takes about 11 in typical sources.
+constexpr size_t kNodeBytesPerSourceByte = 16;
 
 std::atomic<uint64_t> stoppedEarly{0};
 
@@ -107,6 +109,7 @@ void Worker::Execute() {
     context_->setStop([watch] { return watch->gone(); });
   }
   const size_t size = source->bytes().size();
+  sourceBytes_ = size;
   Program program = parseProgram(std::move(source), std::move(context_));
   program_ = std::make_unique<Program>(std::move(program));
   // An incomplete result is no result; the nodes are freed off the JavaScript thread (`over`).
@@ -149,11 +152,12 @@ void Worker::stopEarly() {
 bool Worker::over() {
   // The nodes are freed on another pool thread while the JavaScript thread decodes: freeing them
   // here first would delay the result by as long as a good part of the encoding takes.
-  ReleaseOnPool(Env(), std::move(program_));
+  ReleaseOnPool(Env(), std::move(program_), sourceBytes_ * kNodeBytesPerSourceByte);
   // A job that completes while the environment is torn down starts nothing: no JavaScript can
   // run, and the promise goes with the environment.
   if (stopped_ || Sliced::Closing(Env())) {
-    ReleaseOnPool(Env(), std::move(encoded_));
+    const size_t footprint = encoded_.footprint();
+    ReleaseOnPool(Env(), std::move(encoded_), footprint);
     return true;
   }
   return false;

@@ -72,6 +72,8 @@ class Worker final : public Napi::AsyncWorker {
   Syntax::CompactWriter::Limits limits_;
   Encoded encoded_;
   std::unique_ptr<Program> program_;
+  // Bytes of the source parsed: the nodes take a multiple of it.
+  size_t sourceBytes_ = 0;
   // No source came (the copy settled the promise), or the environment is going away.
   bool stopped_ = false;
   bool hold_ = false;

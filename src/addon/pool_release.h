@@ -1,16 +1,26 @@
 // Freeing large native memory on a pool thread: returning hundreds of megabytes to the system
-// takes long enough to be felt as a stall on the JavaScript thread.
+// takes long enough to be felt as a stall on the JavaScript thread. Small garbage is freed where it
+// is dropped: a pool job (a wake-up of a pool thread, then a completion on the event loop) costs
+// more than freeing a few megabytes, and would add to the latency of every small parse.
 #pragma once
 
 #include <node_api.h>
 
+#include <cstddef>
 #include <utility>
 
 namespace VEXA::Addon {
 
-// Destroys `garbage` on a pool thread, or here when no work item can be had.
+// Garbage of up to this many bytes is freed at once: the nodes of sources up to 32 KiB and the
+// encodings of sources up to about 100 KiB (larger ones hold a destructor call per node or an
+// unmapping that cost more than the pool job).
+constexpr size_t kFreeHereBytes = size_t{512} << 10;
+
+// Destroys `garbage`, which holds about `bytes` bytes, on a pool thread; here when it is small or
+// when no work item can be had.
 template <class Garbage>
-void ReleaseOnPool(napi_env env, Garbage garbage) {
+void ReleaseOnPool(napi_env env, Garbage garbage, size_t bytes) {
+  if (bytes <= kFreeHereBytes) return;
   struct Item {
     Garbage garbage;
     napi_async_work work = nullptr;
