@@ -1,7 +1,8 @@
 'use strict';
 // The result decoder: turns the compact encoding of a parse result (src/syntax/compact_writer.h)
-// into the result objects, a slice at a time. The addon calls `start` once when the worker has
-// encoded the result, then `step` once per turn of the event loop until it returns the result.
+// into the result objects, a slice at a time. The addon calls `start` once, `feed` with each
+// chunk of the encoding as the worker hands it over (the worker goes on encoding the next while
+// this decodes), and `step` once per turn of the event loop until it returns the result.
 //
 // Objects are read by one decoder per layout: a function the addon compiled from the layout
 // (src/addon/decoders.cc), which builds the object as a literal; or, where the host refuses to
@@ -70,34 +71,45 @@ function readNodes(S) {
   return list;
 }
 
+const NO_WORDS = new Int32Array(0);
+const NO_BYTES = new Uint8Array(0);
+
 class State {
-  constructor(input, decoders) {
-    const { stream, texts, bytes, optimize, nodes, diagnostics } = input;
-    this.a = new Int32Array(stream);
-    this.u = new Uint32Array(stream);
+  constructor(input) {
+    // The chunk being decoded: its words as `a` and `u`, the position `p`.
+    this.a = NO_WORDS;
+    this.u = new Uint32Array(0);
     this.p = 0;
-    this.s = new Array(texts.byteLength / 12);
-    this.D = decoders;
+    // Texts and decoders of every chunk so far: a chunk's records use those of the chunks before.
+    this.s = [];
+    this.D = [];
     this.pre = [];
     this.d = readDouble;
     this.t = readTexts;
     this.l = readNodes;
-    // Texts made so far, and what they are made from.
-    this.textTable = new Uint32Array(texts);
+    // The chunk's texts: its table (offset, size, 1 for ASCII, per text), its bytes, and how many
+    // of its texts are made.
+    this.textTable = new Uint32Array(0);
+    this.textCount = 0;
     this.textsMade = 0;
-    this.bytes = bytes;
-    this.view = new Uint8Array(bytes);
+    this.bytes = null;
+    this.view = NO_BYTES;
     this.utf8 = input.utf8;
     // Texts plus records per slice where a test fixed it, else 0: the clock ends each slice.
     this.units = input.units;
+    // Chunks fed and not yet begun; chunks wholly decoded, whose memory the addon may free.
+    this.queue = [];
+    this.queueNext = 0;
+    this.begun = false;
+    this.consumed = 0;
     // The list record being filled, and how far.
     this.list = null;
     this.listNext = 0;
-    this.optimize = optimize;
-    this.nodes = new Array(nodes);
-    this.nodeNext = 0;
-    this.diagnostics = new Array(diagnostics);
-    this.diagnosticNext = 0;
+    // Set by the last chunk.
+    this.last = false;
+    this.optimize = 0;
+    this.nodes = [];
+    this.diagnostics = [];
   }
 }
 
@@ -157,19 +169,46 @@ function interpreter(description) {
 }
 
 /**
- * The decoding state of one result, from the addon's `input`: `stream` (the words), `texts`
- * (offset, size and 1 for ASCII, per text) and `bytes` (the text bytes), `compiled` and `layouts`
- * (per layout its compiled decoder, or undefined and its names and kinds), the result's
- * `optimize` mask and counts `nodes` and `diagnostics`, `utf8`, which makes a string of bytes
- * that are not ASCII, and `units`, the work per slice where a test fixed it.
+ * The decoding state of one result, from the addon's `input`: `utf8`, which makes a string of
+ * bytes that are not ASCII, and `units`, the work per slice where a test fixed it. The encoding
+ * arrives in chunks through `feed`, in the order written, while the worker may still be writing
+ * the next ones.
  */
 function start(input) {
-  const { compiled, layouts } = input;
-  const decoders = new Array(layouts.length);
-  for (let i = 0; i < layouts.length; i++) {
-    decoders[i] = typeof compiled[i] === 'function' ? compiled[i] : interpreter(layouts[i]);
+  return new State(input);
+}
+
+/**
+ * Queues one chunk: `stream` (its words), `texts` (offset, size and 1 for ASCII, per text first
+ * used in it) and `bytes` (their bytes), `compiled` and `layouts` (per layout first used in it,
+ * its compiled decoder, or undefined and its names and kinds); the last chunk also has `last`
+ * and the result's `optimize` mask.
+ */
+function feed(S, chunk) {
+  const { compiled, layouts } = chunk;
+  for (let i = 0; i < compiled.length; i++) {
+    S.D.push(typeof compiled[i] === 'function' ? compiled[i] : interpreter(layouts[i]));
   }
-  return new State(input, decoders);
+  S.queue.push(chunk);
+  if (chunk.last === true) {
+    S.last = true;
+    S.optimize = chunk.optimize;
+  }
+}
+
+// Makes the next queued chunk the one decoded.
+function begin(S) {
+  const chunk = S.queue[S.queueNext];
+  S.queue[S.queueNext++] = undefined;
+  S.a = new Int32Array(chunk.stream);
+  S.u = new Uint32Array(chunk.stream);
+  S.p = 0;
+  S.textTable = new Uint32Array(chunk.texts);
+  S.textCount = S.textTable.length / 3;
+  S.textsMade = 0;
+  S.bytes = chunk.bytes;
+  S.view = new Uint8Array(chunk.bytes);
+  S.begun = true;
 }
 
 // The budget of one slice: a number of units (a text made, a record or list element decoded)
@@ -178,6 +217,11 @@ class Slice {
   constructor(units) {
     this.left = units === 0 ? Infinity : units;
     this.deadline = units === 0 ? now() + SLICE_MS : Infinity;
+  }
+
+  // True when the slice is over.
+  over() {
+    return this.left <= 0 || (this.deadline !== Infinity && now() >= this.deadline);
   }
 
   // Units that may be done before the next look at the budget: at most `chunk`.
@@ -192,12 +236,12 @@ class Slice {
   }
 }
 
-// Makes texts until the slice is over; true when all are made. Every text is a string of its own
-// characters, never a slice of a larger string that a kept text would hold alive.
+// Makes the chunk's texts until the slice is over; true when all are made. Every text is a string
+// of its own characters, never a slice of a larger string that a kept text would hold alive.
 function makeTexts(S, slice) {
   const table = S.textTable;
   const s = S.s;
-  const count = s.length;
+  const count = S.textCount;
   let i = S.textsMade;
   while (i < count) {
     const from = i;
@@ -206,9 +250,9 @@ function makeTexts(S, slice) {
     for (; i < end; i++) {
       const offset = table[3 * i];
       const size = table[3 * i + 1];
-      s[i] = table[3 * i + 2] === 1
+      s.push(table[3 * i + 2] === 1
         ? latin1(S.view, offset, offset + size)
-        : S.utf8(S.bytes, offset, size);
+        : S.utf8(S.bytes, offset, size));
     }
     if (slice.spend(i - from)) break;
   }
@@ -216,14 +260,10 @@ function makeTexts(S, slice) {
   return i === count;
 }
 
-/** Decodes for one slice; the result once everything is decoded, else undefined. */
-function step(S) {
-  const slice = new Slice(S.units);
+// Decodes the chunk's records until the slice is over; true when the chunk is done.
+function decodeRecords(S, slice) {
   const a = S.a;
   const end = a.length;
-  if (S.textsMade < S.s.length && (!makeTexts(S, slice) || (slice.left <= 0 && end > 0))) {
-    return undefined;
-  }
   const D = S.D;
   let room = slice.room(CHECK_RECORDS);
   let taken = 0;
@@ -237,7 +277,7 @@ function step(S) {
         if (++taken === room) {
           if (slice.spend(taken) && (i < list.length || S.p < end)) {
             S.listNext = i;
-            return undefined;
+            return false;
           }
           taken = 0;
           room = slice.room(CHECK_RECORDS);
@@ -249,21 +289,52 @@ function step(S) {
     if (S.p >= end) break;
     const tag = a[S.p++];
     if (tag === NODE_RECORD) {
-      S.nodes[S.nodeNext++] = D[a[S.p]](S);
+      S.nodes.push(D[a[S.p]](S));
     } else if (tag === LIST_RECORD) {
       S.list = new Array(a[S.p++]);
       S.listNext = 0;
       continue;
     } else {
-      S.diagnostics[S.diagnosticNext++] = D[a[S.p]](S);
+      S.diagnostics.push(D[a[S.p]](S));
     }
     if (++taken === room) {
-      if (slice.spend(taken) && S.p < end) return undefined;
+      if (slice.spend(taken) && S.p < end) return false;
       taken = 0;
       room = slice.room(CHECK_RECORDS);
     }
   }
-  return { optimize: S.optimize, nodes: S.nodes, diagnostics: S.diagnostics };
+  if (taken > 0) slice.spend(taken);
+  return true;
+}
+
+/**
+ * Decodes for one slice: the result once everything is decoded; null when every chunk fed so far
+ * is decoded and more are to come; else undefined (the slice is over, and there is more to do).
+ */
+function step(S) {
+  const slice = new Slice(S.units);
+  while (true) {
+    if (S.begun) {
+      if (S.textsMade < S.textCount &&
+          (!makeTexts(S, slice) || (slice.left <= 0 && S.a.length > 0))) {
+        return undefined;
+      }
+      if (!decodeRecords(S, slice)) return undefined;
+      S.begun = false;
+      S.consumed++;
+      S.a = NO_WORDS;
+      S.view = NO_BYTES;
+      S.bytes = null;
+    }
+    if (S.queueNext < S.queue.length) {
+      if (S.consumed > 0 && slice.over()) return undefined;
+      begin(S);
+      continue;
+    }
+    if (!S.last) return null;
+    S.queue = [];
+    return { optimize: S.optimize, nodes: S.nodes, diagnostics: S.diagnostics };
+  }
 }
 
 // Calls `resume(ticket)` in a later turn of the event loop (src/addon/later.h).
@@ -273,4 +344,4 @@ function later(resume, ticket) {
 
 const FORMAT = { records: { NODE_RECORD, LIST_RECORD, DIAGNOSTIC_RECORD }, kinds: KINDS };
 
-module.exports = { start, step, later, FORMAT };
+module.exports = { start, feed, step, later, FORMAT };

@@ -91,6 +91,44 @@ test('a result of several conversion chunks equals the nodes built here, node by
   }
 });
 
+// The worker hands the encoding over in chunks while it still parses, and the decoding starts
+// with the first: chunks of any size, each cut where a top-level record ends, give the same
+// result, whatever the slice budget (a long list's record is never cut: it belongs to one
+// top-level node).
+test('a result handed over in chunks of any size equals the nodes built here', async () => {
+  const { source, expected } = generate('chunks.vx', 3000);
+  const block = `#IF EQ(A, 1)\n${'  NOP 1\n'.repeat(3000)}#ENDIF\n`;
+  const whole = await run(block, { name: 'chunks.vx' });
+  const CASES = [
+    // [words per chunk, units per slice]
+    [1, 0], [1, 3], [7, 0], [100, 50], [4096, 0], [4096, 1000],
+  ];
+  for (const [chunkWords, decodeUnits] of CASES) {
+    await withTesting({ chunkWords, decodeUnits }, async () => {
+      const result = await run(source, { name: 'chunks.vx' });
+      assert.ok(isDeepStrictEqual(result, expected), `chunks of ${chunkWords} words, ${decodeUnits} units`);
+      assert.equal(JSON.stringify(result), JSON.stringify(expected), 'property order');
+      const blocks = await run(block + source, { name: 'chunks.vx' });
+      assert.ok(isDeepStrictEqual(blocks.nodes[0], whole.nodes[0]), `the block, chunks of ${chunkWords} words`);
+      assert.equal(blocks.nodes.length, expected.nodes.length + 1);
+    });
+  }
+});
+
+// A limit passed after chunks were handed over refuses the whole result: nothing decoded from the
+// earlier chunks comes out.
+test('a limit passed after chunks were handed over rejects the parse', async () => {
+  const { source } = generate('chunks.vx', 3000);
+  await withTesting({ chunkWords: 16, textBytes: 2000 }, async () => {
+    await assert.rejects(run(source), { message: /the texts of the result take more than 2000 bytes/ });
+  });
+  await withTesting({ chunkWords: 16, listCount: 2000 }, async () => {
+    await assert.rejects(run(source), { message: /a list of more than 2000 elements/ });
+  });
+  // And the next parse is whole again.
+  assert.deepStrictEqual(await run('  NOP 1\n'), await run('  NOP 1\n'));
+});
+
 test('a large result is converted over exactly as many slices as its budget says, other callbacks running between', async () => {
   const { source, expected } = generate('sliced.vx', 12 * LINES);
   // Texts made plus records decoded: every node and diagnostic is a record of its own here.
@@ -219,9 +257,10 @@ test('a block of 150,000 statements resolves with every statement', async () => 
 const SOURCE = ';<main> tag\n;<=x>  NOP 1\n$\n' + generate('t.vx').source;
 const FIXTURE = path.join(__dirname, 'fixtures', 'conversion.js');
 
-function child(flags, args, input = SOURCE) {
+function child(flags, args, input = SOURCE, env = {}) {
   const out = spawnSync(process.execPath, [...flags, FIXTURE, ...args], {
     input,
+    env: { ...process.env, ...env },
     encoding: 'utf8',
     timeout: 60000,
     maxBuffer: 256 * 1024 * 1024,
@@ -260,4 +299,7 @@ test('with the layouts interpreted instead of compiled the result is the same', 
   const interpreted = child([], ['interpret'], source);
   assert.equal(interpreted.compiled, 0, 'a layout decoder was compiled although refused');
   assert.equal(JSON.stringify(interpreted.result), expected);
+  // Layouts first met in later chunks are interpreted too.
+  const chunked = child([], ['interpret'], source, { VEXA_FIXTURE_CHUNK_WORDS: '5' });
+  assert.equal(JSON.stringify(chunked.result), expected);
 });

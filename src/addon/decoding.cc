@@ -1,10 +1,10 @@
 // The sliced decoding of an encoded parse result.
 //
-// The stream, the text table and the text bytes stay in this object's memory and reach the
-// JavaScript decoder as array buffers over it, without a copy; they are detached before the
-// memory is freed, so nothing can read it afterwards. Each slice calls the decoder's `step`,
-// which decodes until its budget is spent; the hop to the next slice is a later turn of the event
-// loop (addon/later.h).
+// Each chunk's records, text table and text bytes stay in native memory and reach the JavaScript
+// decoder as array buffers over it, without a copy; they are detached before the memory is freed
+// or reused, so nothing can read it afterwards. Each slice calls the decoder's `step`, which
+// decodes until its budget is spent or the chunks fed so far are decoded; the hop to the next
+// slice is a later turn of the event loop (addon/later.h), the wait for the next chunk a ticket.
 #include "addon/decoding.h"
 
 #include "addon/instance_data.h"
@@ -30,32 +30,43 @@ bool putNumber(napi_env env, napi_value object, const char* name, uint32_t numbe
   return napi_create_uint32(env, number, &value) == napi_ok && put(env, object, name, value);
 }
 
+// What a settled decoding leaves to free: the chunks, dropped together.
+using Garbage = std::vector<Delivery::Parcel>;
+
 }  // namespace
 
-size_t Encoded::footprint() const {
-  size_t bytes = texts.capacity() * sizeof(uint32_t);
-  if (writer != nullptr) {
-    bytes += writer->stream().capacity() * sizeof(int32_t) + writer->bytes().capacity();
-  }
-  return bytes;
+Decoding* Decoding::Create(napi_env env, napi_deferred deferred,
+                           std::shared_ptr<Delivery> delivery) {
+  auto* self = new Decoding(env, deferred, std::move(delivery));
+  InstanceData& instance = InstanceData::Get(Napi::Env(env));
+  // Nothing is queued yet: the wait cannot be refused.
+  self->delivery_->park(instance.wait(self));
+  return self;
 }
 
-void Decoding::Start(napi_env env, napi_deferred deferred, Encoded encoded) {
-  auto* self = new Decoding(env, deferred, std::move(encoded));
-  if (!self->begin()) return self->settle(nullptr, takePendingException(env));
-  self->slice();
+void Decoding::JobEnded(napi_env env, Delivery& delivery, std::string failure) {
+  const uint32_t ticket = delivery.end(std::move(failure));
+  if (ticket == 0) return;
+  if (Sliced* job = InstanceData::Get(Napi::Env(env)).take(ticket)) job->slice();
 }
 
-Decoding::Decoding(napi_env env, napi_deferred deferred, Encoded encoded)
-    : Sliced(env), deferred_(deferred), encoded_(std::move(encoded)) {}
+void Decoding::Discard(napi_env env, Delivery& delivery) {
+  const uint32_t ticket = delivery.end("");
+  if (ticket == 0) return;
+  delete static_cast<Decoding*>(InstanceData::Get(Napi::Env(env)).take(ticket));
+}
+
+Decoding::Decoding(napi_env env, napi_deferred deferred, std::shared_ptr<Delivery> delivery)
+    : Sliced(env), deferred_(deferred), delivery_(std::move(delivery)) {}
 
 Decoding::~Decoding() {
   if (state_ != nullptr) napi_delete_reference(env_, state_);
-  if (step_ != nullptr) napi_delete_reference(env_, step_);
-  for (napi_ref view : views_) napi_delete_reference(env_, view);
+  for (Fed& fed : fed_) {
+    for (napi_ref view : fed.views) napi_delete_reference(env_, view);
+  }
 }
 
-napi_value Decoding::buffer(void* data, size_t bytes) {
+napi_value Decoding::buffer(Fed& fed, void* data, size_t bytes) {
   napi_value value = nullptr;
   if (bytes == 0) {
     napi_create_arraybuffer(env_, 0, nullptr, &value);
@@ -64,7 +75,7 @@ napi_value Decoding::buffer(void* data, size_t bytes) {
   napi_ref reference = nullptr;
   if (napi_create_external_arraybuffer(env_, data, bytes, nullptr, nullptr, &value) == napi_ok &&
       napi_create_reference(env_, value, 1, &reference) == napi_ok) {
-    views_.push_back(reference);
+    fed.views.push_back(reference);
     return value;
   }
   // Hosts that allow no external memory in array buffers get a copy.
@@ -77,33 +88,47 @@ napi_value Decoding::buffer(void* data, size_t bytes) {
 
 bool Decoding::begin() {
   InstanceData& instance = InstanceData::Get(Napi::Env(env_));
-  if (instance.decoderStart.IsEmpty() || instance.decoderStep.IsEmpty()) {
+  if (instance.decoderStart.IsEmpty() || instance.decoderStep.IsEmpty() ||
+      instance.decoderFeed.IsEmpty()) {
     napi_throw_error(env_, nullptr,
                      "the result decoder is not installed: load the addon through its index.js");
     return false;
   }
-  Syntax::CompactWriter& writer = *encoded_.writer;
-  std::vector<int32_t>& stream = writer.stream();
-  std::string& bytes = writer.bytes();
-  const auto& layouts = writer.layouts();
+  napi_value input = nullptr;
+  napi_value global = nullptr;
+  napi_value state = nullptr;
+  return napi_create_object(env_, &input) == napi_ok &&
+         putNumber(env_, input, "units", instance.testing.decodeUnits) &&
+         put(env_, input, "utf8", instance.utf8.Value()) &&
+         napi_get_global(env_, &global) == napi_ok &&
+         napi_call_function(env_, global, instance.decoderStart.Value(), 1, &input, &state) ==
+             napi_ok &&
+         napi_create_reference(env_, state, 1, &state_) == napi_ok;
+}
 
-  // Everything else was prepared on the worker: what is left here is a view per array and a
-  // description per layout (a few hundred at most).
+bool Decoding::feed(Delivery::Parcel parcel) {
+  InstanceData& instance = InstanceData::Get(Napi::Env(env_));
+  // Placed first: the views point into it, and a deque never moves its elements.
+  Fed& fed = fed_.emplace_back(Fed{std::move(parcel), {}});
+  Syntax::CompactWriter::Chunk& chunk = fed.parcel.chunk;
+  const auto& layouts = chunk.layouts;
   napi_value input = nullptr;
   napi_value compiled = nullptr;
   napi_value described = nullptr;
   if (napi_create_object(env_, &input) != napi_ok ||
-      !put(env_, input, "stream", buffer(stream.data(), stream.size() * sizeof(int32_t))) ||
+      !put(env_, input, "stream",
+           buffer(fed, chunk.stream.data(), chunk.stream.size() * sizeof(int32_t))) ||
       !put(env_, input, "texts",
-           buffer(encoded_.texts.data(), encoded_.texts.size() * sizeof(uint32_t))) ||
-      !put(env_, input, "bytes", buffer(bytes.data(), bytes.size())) ||
+           buffer(fed, chunk.texts.data(), chunk.texts.size() * sizeof(uint32_t))) ||
+      !put(env_, input, "bytes", buffer(fed, chunk.bytes.data(), chunk.bytes.size())) ||
       napi_create_array_with_length(env_, layouts.size(), &compiled) != napi_ok ||
       napi_create_array_with_length(env_, layouts.size(), &described) != napi_ok) {
     return false;
   }
-  // Per layout: its decoder (undefined where the host refuses to compile), and its names and
-  // kinds for the interpreter, only where it is interpreted: describing every layout of every
-  // result would be a good part of a small parse's time on this thread.
+  // Per layout first used in this chunk: its decoder (undefined where the host refuses to
+  // compile), and its names and kinds for the interpreter, only where it is interpreted:
+  // describing every layout of every result would be a good part of a small parse's time on this
+  // thread.
   for (size_t i = 0; i < layouts.size(); ++i) {
     napi_value decoder = instance.decoders.find(env_, layouts[i]);
     napi_valuetype type = napi_undefined;
@@ -133,47 +158,105 @@ bool Decoding::begin() {
       return false;
     }
   }
-  if (!put(env_, input, "compiled", compiled) || !put(env_, input, "layouts", described) ||
-      !putNumber(env_, input, "optimize", encoded_.optimize) ||
-      !putNumber(env_, input, "nodes", encoded_.nodes) ||
-      !putNumber(env_, input, "diagnostics", encoded_.diagnostics) ||
-      !putNumber(env_, input, "units", instance.testing.decodeUnits) ||
-      !put(env_, input, "utf8", instance.utf8.Value())) {
+  if (!put(env_, input, "compiled", compiled) || !put(env_, input, "layouts", described)) {
     return false;
   }
+  if (fed.parcel.last) {
+    napi_value yes = nullptr;
+    if (napi_get_boolean(env_, true, &yes) != napi_ok || !put(env_, input, "last", yes) ||
+        !putNumber(env_, input, "optimize", fed.parcel.optimize)) {
+      return false;
+    }
+  }
   napi_value global = nullptr;
-  napi_value state = nullptr;
-  return napi_get_global(env_, &global) == napi_ok &&
-         napi_call_function(env_, global, instance.decoderStart.Value(), 1, &input, &state) ==
-             napi_ok &&
-         napi_create_reference(env_, state, 1, &state_) == napi_ok &&
-         napi_create_reference(env_, instance.decoderStep.Value(), 1, &step_) == napi_ok;
+  napi_value args[2] = {nullptr, input};
+  napi_value ignored = nullptr;
+  return napi_get_reference_value(env_, state_, &args[0]) == napi_ok &&
+         napi_get_global(env_, &global) == napi_ok &&
+         napi_call_function(env_, global, instance.decoderFeed.Value(), 2, args, &ignored) ==
+             napi_ok;
+}
+
+void Decoding::release(size_t consumed) {
+  while (released_ < consumed && !fed_.empty()) {
+    Fed& fed = fed_.front();
+    bool detached = true;
+    for (napi_ref view : fed.views) {
+      napi_value buffer = nullptr;
+      detached = napi_get_reference_value(env_, view, &buffer) == napi_ok && buffer != nullptr &&
+                 napi_detach_arraybuffer(env_, buffer) == napi_ok && detached;
+      napi_delete_reference(env_, view);
+    }
+    if (detached) {
+      // The job writes its next records into this memory, already in place.
+      delivery_->recycle(std::move(fed.parcel.chunk.stream));
+    } else {
+      // A view that cannot be detached keeps its memory for the process's life.
+      static_cast<void>(new Delivery::Parcel(std::move(fed.parcel)));
+    }
+    fed_.pop_front();
+    ++released_;
+  }
+}
+
+bool Decoding::wait() {
+  InstanceData& instance = InstanceData::Get(Napi::Env(env_));
+  const uint32_t ticket = instance.wait(this);
+  if (delivery_->park(ticket)) return true;
+  // A chunk, or the job's end, came in the meantime.
+  instance.take(ticket);
+  return later();
 }
 
 void Decoding::slice() {
-  ++InstanceData::Get(Napi::Env(env_)).testing.decodeSlices;
+  InstanceData& instance = InstanceData::Get(Napi::Env(env_));
+  ++instance.testing.decodeSlices;
+  std::string failure = delivery_->failure();
+  if (!failure.empty()) {
+    return settle(nullptr, Napi::Error::New(env_, failure).Value());
+  }
+  if (state_ == nullptr && !begin()) return settle(nullptr, takePendingException(env_));
+  Delivery::Parcel parcel;
+  while (delivery_->pop(parcel)) {
+    if (!feed(std::move(parcel))) return settle(nullptr, takePendingException(env_));
+  }
   napi_value state = nullptr;
-  napi_value step = nullptr;
   napi_value global = nullptr;
   napi_value result = nullptr;
   napi_valuetype type = napi_undefined;
   if (napi_get_reference_value(env_, state_, &state) != napi_ok ||
-      napi_get_reference_value(env_, step_, &step) != napi_ok ||
       napi_get_global(env_, &global) != napi_ok ||
-      napi_call_function(env_, global, step, 1, &state, &result) != napi_ok ||
+      napi_call_function(env_, global, instance.decoderStep.Value(), 1, &state, &result) !=
+          napi_ok ||
       napi_typeof(env_, result, &type) != napi_ok) {
     return settle(nullptr, takePendingException(env_));
   }
-  if (type != napi_undefined) return settle(result, nullptr);
-  if (!later()) settle(nullptr, takePendingException(env_));
+  if (type == napi_object) return settle(result, nullptr);
+  if (fed_.size() > 1) {
+    // Chunks the decoder is done with: their memory goes back to the job.
+    napi_value consumed = nullptr;
+    uint32_t count = 0;
+    if (napi_get_named_property(env_, state, "consumed", &consumed) != napi_ok ||
+        napi_get_value_uint32(env_, consumed, &count) != napi_ok) {
+      return settle(nullptr, takePendingException(env_));
+    }
+    release(count);
+  }
+  const bool going = type == napi_null ? wait() : later();
+  if (!going) settle(nullptr, takePendingException(env_));
 }
 
 void Decoding::settle(napi_value result, napi_value error) {
+  Garbage garbage;
+  size_t bytes = 0;
+  for (Fed& fed : fed_) {
+    bytes += footprint(fed.parcel.chunk);
+    garbage.push_back(std::move(fed.parcel));
+  }
   if (Closing(env_)) {
     // No script will run again to read the views: the memory goes without detaching them, and
     // the promise with the environment.
-    const size_t footprint = encoded_.footprint();
-    ReleaseOnPool(env_, std::move(encoded_), footprint);
+    ReleaseOnPool(env_, std::move(garbage), bytes);
     delete this;
     return;
   }
@@ -190,16 +273,17 @@ void Decoding::settle(napi_value result, napi_value error) {
   // The decoder's state may outlive this object as garbage: its views must not reach the memory
   // freed here. A view that cannot be detached keeps its memory for the process's life instead.
   bool detached = true;
-  for (napi_ref view : views_) {
-    napi_value buffer = nullptr;
-    detached = napi_get_reference_value(env_, view, &buffer) == napi_ok && buffer != nullptr &&
-               napi_detach_arraybuffer(env_, buffer) == napi_ok && detached;
+  for (Fed& fed : fed_) {
+    for (napi_ref view : fed.views) {
+      napi_value buffer = nullptr;
+      detached = napi_get_reference_value(env_, view, &buffer) == napi_ok && buffer != nullptr &&
+                 napi_detach_arraybuffer(env_, buffer) == napi_ok && detached;
+    }
   }
   if (!detached) {
-    static_cast<void>(new Encoded(std::move(encoded_)));
+    static_cast<void>(new Garbage(std::move(garbage)));
   } else {
-    const size_t footprint = encoded_.footprint();
-    ReleaseOnPool(env_, std::move(encoded_), footprint);
+    ReleaseOnPool(env_, std::move(garbage), bytes);
   }
   delete this;
 }

@@ -27,6 +27,8 @@ struct Testing {
   uint64_t textBytes = 0;
   uint64_t textSize = 0;
   uint64_t listCount = 0;
+  // Words of records per chunk handed from the parse job to its decoding.
+  uint64_t chunkWords = 0;
   // Parses hold after their first statements until their environment goes away, so that a test
   // can end the environment while a parse is surely running.
   bool holdParse = false;
@@ -45,10 +47,12 @@ struct InstanceData {
   Napi::FunctionReference keywordsConstructor;
   // The compiled layout decoders that result decodings in this environment use.
   Decoders decoders;
-  // The JavaScript decoder's `start`, `step` and `later` (lib/decode.js, installed by index.js),
-  // and the functions it makes texts that are not ASCII with and resumes waiting jobs with.
+  // The JavaScript decoder's `start`, `step`, `feed` and `later` (lib/decode.js, installed by
+  // index.js), and the functions it makes texts that are not ASCII with and resumes waiting jobs
+  // with.
   Napi::FunctionReference decoderStart;
   Napi::FunctionReference decoderStep;
+  Napi::FunctionReference decoderFeed;
   Napi::FunctionReference later;
   Napi::FunctionReference utf8;
   Napi::FunctionReference resume;

@@ -120,15 +120,15 @@ Napi::Value ParseEntry(const Napi::CallbackInfo& info) {
   return Napi::Value(env, promise);
 }
 
-// install(decoder): keeps decoder.start, decoder.step and decoder.later for the decodings and
-// copies of this environment.
+// install(decoder): keeps decoder.start, decoder.step, decoder.later and decoder.feed for the
+// decodings and copies of this environment.
 Napi::Value InstallEntry(const Napi::CallbackInfo& info) {
   Napi::Env env = info.Env();
   if (info.Length() < 1 || !info[0].IsObject()) return ThrowType(env, "Expected a decoder");
   Napi::Object decoder = info[0].As<Napi::Object>();
-  Napi::Value functions[3];
-  const char* names[3] = {"start", "step", "later"};
-  for (int i = 0; i < 3; ++i) {
+  Napi::Value functions[4];
+  const char* names[4] = {"start", "step", "later", "feed"};
+  for (int i = 0; i < 4; ++i) {
     functions[i] = decoder.Get(names[i]);
     if (env.IsExceptionPending()) return env.Undefined();
     if (!functions[i].IsFunction()) return ThrowType(env, "Expected a decoder");
@@ -137,6 +137,7 @@ Napi::Value InstallEntry(const Napi::CallbackInfo& info) {
   instance.decoderStart = Napi::Persistent(functions[0].As<Napi::Function>());
   instance.decoderStep = Napi::Persistent(functions[1].As<Napi::Function>());
   instance.later = Napi::Persistent(functions[2].As<Napi::Function>());
+  instance.decoderFeed = Napi::Persistent(functions[3].As<Napi::Function>());
   if (info.Length() > 1 && info[1].IsBoolean() && !info[1].As<Napi::Boolean>().Value()) {
     instance.decoders.refuse();
   }
@@ -203,7 +204,7 @@ Napi::Value TestingEntry(const Napi::CallbackInfo& info) {
   const Field fields[] = {
       {"copyBytes", &copyBytes},         {"decodeUnits", &decodeUnits},
       {"textBytes", &testing.textBytes}, {"textSize", &testing.textSize},
-      {"listCount", &testing.listCount},
+      {"listCount", &testing.listCount}, {"chunkWords", &testing.chunkWords},
   };
   if (info.Length() > 0 && info[0].IsObject()) {
     Napi::Object settings = info[0].As<Napi::Object>();

@@ -6,6 +6,7 @@
 #include "addon/pool_release.h"
 #include "parser/program.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -14,10 +15,11 @@ namespace VEXA::Addon::Parse {
 
 namespace {
 
-// Nodes encoded between looks at the watch.
-constexpr size_t kStopCheckEvery = 4096;
-// Bytes of nodes per byte of source, at most: the node arena takes about 11 in typical sources.
-constexpr size_t kNodeBytesPerSourceByte = 16;
+// Words of records per chunk handed to the decoding: 1 MiB, a few milliseconds of decoding, so
+// that the decoding starts early and the chunks stay few.
+constexpr size_t kChunkWords = size_t{1} << 18;
+// About what one reported diagnostic holds, with its arguments.
+constexpr size_t kDiagnosticBytes = 128;
 
 std::atomic<uint64_t> stoppedEarly{0};
 
@@ -58,37 +60,58 @@ std::shared_ptr<const Toolchain::SourceText> Handoff::await(Watch& watch) {
 
 bool Worker::Start(napi_env env, napi_deferred deferred, std::shared_ptr<Handoff> handoff,
                    std::shared_ptr<Toolchain::Context> context) {
-  auto* worker = new Worker(Napi::Env(env), deferred, std::move(handoff), std::move(context));
+  auto* worker = new Worker(Napi::Env(env), std::move(handoff), std::move(context));
   InstanceData& instance = InstanceData::Get(Napi::Env(env));
   if (instance.watch == nullptr) instance.watch = Watch::Create(env);
   worker->watch_ = instance.watch.get();
-  if (worker->watch_ != nullptr) worker->Queue();
+  if (worker->watch_ == nullptr) {
+    delete worker;
+    return false;
+  }
+  // Made before the job can hand over its first chunk.
+  Decoding::Create(env, deferred, worker->delivery_);
+  worker->Queue();
   bool pending = false;
-  if (worker->watch_ == nullptr || napi_is_exception_pending(env, &pending) != napi_ok || pending) {
-    if (!pending) napi_throw_error(env, nullptr, "cannot queue the parse");
+  if (napi_is_exception_pending(env, &pending) != napi_ok || pending) {
     // Never queued, so nothing else will settle the promise: the caller's to settle.
+    Decoding::Discard(env, *worker->delivery_);
     delete worker;
     return false;
   }
   return true;
 }
 
-Worker::Worker(Napi::Env env, napi_deferred deferred, std::shared_ptr<Handoff> handoff,
+Worker::Worker(Napi::Env env, std::shared_ptr<Handoff> handoff,
                std::shared_ptr<Toolchain::Context> context)
     : Napi::AsyncWorker(env, "Addon::Parse::Worker"),
       handoff_(std::move(handoff)),
       context_(std::move(context)),
-      deferred_(deferred) {
-  // Tests lower the limits to reach them with small sources.
+      delivery_(std::make_shared<Delivery>()),
+      chunkWords_(kChunkWords) {
+  // Tests lower the limits to reach them with small sources, and the chunk size to cut small
+  // results into many chunks.
   const Testing& testing = InstanceData::Get(env).testing;
   if (testing.textBytes != 0) limits_.textBytes = testing.textBytes;
   if (testing.textSize != 0) limits_.textSize = testing.textSize;
   if (testing.listCount != 0) limits_.listCount = testing.listCount;
+  if (testing.chunkWords != 0) chunkWords_ = testing.chunkWords;
   hold_ = testing.holdParse;
 }
 
 uint64_t Worker::StoppedEarly() {
   return stoppedEarly.load();
+}
+
+void Worker::deliver(Syntax::CompactWriter& writer, bool last, uint32_t optimize) {
+  std::vector<int32_t> spare;
+  if (!last) {
+    spare = delivery_->spare();
+    spare.reserve(chunkWords_ + chunkWords_ / 4);
+  }
+  const uint32_t ticket = delivery_->push({writer.take(std::move(spare), last), last, optimize});
+  // The last chunk wakes nobody: the job's completion follows at once and resumes the decoding
+  // itself, a hop less for every small parse.
+  if (ticket != 0) watch_->wake(ticket);
 }
 
 void Worker::Execute() {
@@ -100,48 +123,44 @@ void Worker::Execute() {
     return;
   }
   Watch* watch = watch_;
+  // Once the encoding is refused (a limit passed) the rest of the source is not worth parsing.
+  auto refused = std::make_shared<std::atomic<bool>>(false);
   if (hold_) {
     context_->setStop([watch] {
       while (!watch->gone()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
       return true;
     });
   } else {
-    context_->setStop([watch] { return watch->gone(); });
+    context_->setStop([watch, refused] { return refused->load() || watch->gone(); });
   }
-  const size_t size = source->bytes().size();
-  sourceBytes_ = size;
-  Program program = parseProgram(std::move(source), std::move(context_));
+  Syntax::CompactWriter writer(limits_);
+  writer.reserve(std::min(Syntax::CompactWriter::estimate(source->bytes().size()),
+                          chunkWords_ + chunkWords_ / 4));
+  uint64_t nodes = 0;
+  Program program =
+      parseProgram(std::move(source), std::move(context_), [&](const Syntax::Node& node) {
+        writer.add(node);
+        ++nodes;
+        if (writer.stream().size() < chunkWords_ || refused->load()) return;
+        if (writer.failure() != nullptr) {
+          refused->store(true);
+          return;
+        }
+        deliver(writer, false, 0);
+      });
   program_ = std::make_unique<Program>(std::move(program));
-  // An incomplete result is no result; the nodes are freed off the JavaScript thread (`over`).
+  // An incomplete result is no result.
   if (program_->outOfMemory) return SetError("out of memory");
   if (watch->gone()) return stopEarly();
-  auto writer = std::make_unique<Syntax::CompactWriter>(limits_);
-  writer->reserve(Syntax::CompactWriter::estimate(size));
-  size_t encoded = 0;
-  for (const auto& node : program_->nodes) {
-    writer->add(*node);
-    if (++encoded % kStopCheckEvery == 0 && watch->gone()) return stopEarly();
-  }
   const auto& diagnostics = program_->context->diagnostics();
   const size_t reported = diagnostics.reported();
-  for (size_t i = 0; i < reported; ++i) writer->add(diagnostics.entries()[i]);
-  if (const std::string* failure = writer->failure()) return SetError(*failure);
-  if (program_->nodes.size() > limits_.listCount || reported > limits_.listCount) {
+  for (size_t i = 0; i < reported; ++i) writer.add(diagnostics.entries()[i]);
+  if (const std::string* failure = writer.failure()) return SetError(*failure);
+  if (nodes > limits_.listCount || reported > limits_.listCount) {
     return SetError("the result holds a list of more than " + std::to_string(limits_.listCount) +
                     " elements");
   }
-  // The text table as the decoder reads it, made here rather than on the JavaScript thread.
-  const auto& texts = writer->texts();
-  encoded_.texts.reserve(3 * texts.size());
-  for (const auto& text : texts) {
-    encoded_.texts.push_back(text.offset);
-    encoded_.texts.push_back(text.size);
-    encoded_.texts.push_back(text.ascii ? 1 : 0);
-  }
-  encoded_.writer = std::move(writer);
-  encoded_.optimize = program_->context->optimization.mask();
-  encoded_.nodes = static_cast<uint32_t>(program_->nodes.size());
-  encoded_.diagnostics = static_cast<uint32_t>(reported);
+  deliver(writer, true, program_->context->optimization.mask());
 }
 
 void Worker::stopEarly() {
@@ -150,14 +169,16 @@ void Worker::stopEarly() {
 }
 
 bool Worker::over() {
-  // The nodes are freed on another pool thread while the JavaScript thread decodes: freeing them
-  // here first would delay the result by as long as a good part of the encoding takes.
-  ReleaseOnPool(Env(), std::move(program_), sourceBytes_ * kNodeBytesPerSourceByte);
+  // What is left of the parse (its context and diagnostics) is freed off the JavaScript thread
+  // when it is large.
+  const size_t reported = program_ ? program_->context->diagnostics().reported() : 0;
+  ReleaseOnPool(Env(), std::move(program_), reported * kDiagnosticBytes);
   // A job that completes while the environment is torn down starts nothing: no JavaScript can
-  // run, and the promise goes with the environment.
-  if (stopped_ || Sliced::Closing(Env())) {
-    const size_t footprint = encoded_.footprint();
-    ReleaseOnPool(Env(), std::move(encoded_), footprint);
+  // run, and the promise goes with the environment (and the decoding with its data).
+  if (Sliced::Closing(Env())) return true;
+  if (stopped_) {
+    // The copy failed and settled the promise itself.
+    Decoding::Discard(Env(), *delivery_);
     return true;
   }
   return false;
@@ -165,13 +186,15 @@ bool Worker::over() {
 
 void Worker::OnOK() {
   if (over()) return;
-  // The first slice runs at once; the decoding settles the promise, now or in a later turn.
-  Decoding::Start(Env(), deferred_, std::move(encoded_));
+  Decoding::JobEnded(Env(), *delivery_, "");
 }
 
 void Worker::OnError(const Napi::Error& error) {
   if (over()) return;
-  napi_reject_deferred(Env(), deferred_, error.Value());
+  Napi::Value message = error.Get("message");
+  std::string text = message.IsString() ? message.As<Napi::String>().Utf8Value() : "";
+  if (text.empty()) text = "the parse failed";
+  Decoding::JobEnded(Env(), *delivery_, std::move(text));
 }
 
 }  // namespace VEXA::Addon::Parse

@@ -1,7 +1,8 @@
-// The parse job: parses one source on a worker thread and encodes the result there into the
-// compact form (syntax/compact_writer.h), text table included; then hands the encoding to the
-// sliced decoding (addon/decoding.h), which settles the promise, and the nodes to another pool
-// thread to free. A result past a limit of the encoding rejects the promise with the limit's name.
+// The parse job: parses one source on a worker thread and encodes each top-level node into the
+// compact form (syntax/compact_writer.h) as soon as it is parsed, while it is still in the cache;
+// its memory is then reused for the next statements. The encoding goes in chunks to the sliced
+// decoding (addon/decoding.h), which decodes one chunk while the job writes the next and settles
+// the promise. A result past a limit of the encoding rejects the promise with the limit's name.
 //
 // The job is queued when `parse` is called, also for a source still being copied over the next
 // turns (addon/source_copy.h): it then waits on its pool thread for the copy to hand the source
@@ -9,6 +10,7 @@
 #pragma once
 
 #include "addon/decoding.h"
+#include "addon/delivery.h"
 #include "addon/watch.h"
 #include "parser/program.h"
 #include "syntax/compact_writer.h"
@@ -45,8 +47,9 @@ class Handoff {
 
 class Worker final : public Napi::AsyncWorker {
  public:
-  // Queues the parse of the source `handoff` delivers; `deferred` is settled by the decoding, or
-  // by this job if it fails. False (an exception pending) when the job could not be set up.
+  // Queues the parse of the source `handoff` delivers, and makes the decoding that settles
+  // `deferred`. False (an exception pending) when the job could not be set up: `deferred` is then
+  // the caller's to settle.
   static bool Start(napi_env env, napi_deferred deferred, std::shared_ptr<Handoff> handoff,
                     std::shared_ptr<Toolchain::Context> context);
   ~Worker() override = default;
@@ -59,21 +62,22 @@ class Worker final : public Napi::AsyncWorker {
   void OnError(const Napi::Error& error) override;
 
  private:
-  Worker(Napi::Env env, napi_deferred deferred, std::shared_ptr<Handoff> handoff,
+  Worker(Napi::Env env, std::shared_ptr<Handoff> handoff,
          std::shared_ptr<Toolchain::Context> context);
+  // Hands what was encoded so far to the decoding, waking it if it waits.
+  void deliver(Syntax::CompactWriter& writer, bool last, uint32_t optimize);
   void stopEarly();
   // Back on the JavaScript thread: true when nothing may be settled or started any more.
   bool over();
 
   std::shared_ptr<Handoff> handoff_;
   std::shared_ptr<Toolchain::Context> context_;
-  napi_deferred deferred_;
+  std::shared_ptr<Delivery> delivery_;
   Watch* watch_ = nullptr;
   Syntax::CompactWriter::Limits limits_;
-  Encoded encoded_;
+  // Words of records per chunk.
+  size_t chunkWords_;
   std::unique_ptr<Program> program_;
-  // Bytes of the source parsed: the nodes take a multiple of it.
-  size_t sourceBytes_ = 0;
   // No source came (the copy settled the promise), or the environment is going away.
   bool stopped_ = false;
   bool hold_ = false;

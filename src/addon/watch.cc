@@ -1,7 +1,10 @@
 // The watch of a pool job's environment.
 #include "addon/watch.h"
 
+#include "addon/instance_data.h"
 #include "addon/later.h"
+
+#include <napi.h>
 
 namespace VEXA::Addon {
 
@@ -40,7 +43,23 @@ bool Watch::gone() {
   return false;
 }
 
-void Watch::Answer(napi_env env, napi_value, void* context, void*) {
+void Watch::wake(uint32_t ticket) {
+  // The ticket travels as the call's data: no memory to free if the call is never answered.
+  void* data = reinterpret_cast<void*>(static_cast<uintptr_t>(ticket));
+  if (napi_call_threadsafe_function(function_, data, napi_tsfn_nonblocking) != napi_ok) {
+    gone_.store(true, std::memory_order_release);
+  }
+}
+
+void Watch::Answer(napi_env env, napi_value, void* context, void* data) {
+  if (data != nullptr) {
+    // A wake-up. The job may have gone meanwhile (its environment's data freed it), and then
+    // its ticket finds nothing.
+    if (env == nullptr) return;
+    const auto ticket = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(data));
+    if (Sliced* job = InstanceData::Get(Napi::Env(env)).take(ticket)) job->slice();
+    return;
+  }
   auto* self = static_cast<Watch*>(context);
   // No environment: the queue is emptied during teardown.
   if (env == nullptr || Sliced::Closing(env)) self->gone_.store(true, std::memory_order_release);

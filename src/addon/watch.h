@@ -1,4 +1,5 @@
-// The pool jobs' look at their environment. During environment teardown the host waits for every
+// The pool jobs' look at their environment, and their way to wake a job that waits on the
+// JavaScript thread. During environment teardown the host waits for every
 // pool job to complete before anything of the addon hears of it; a parse of tens of megabytes
 // would hold `worker.terminate()` for seconds. So a job asks, now and then, through a thread-safe
 // function (an async handle, which the host keeps serving while it waits for the pool), whether
@@ -12,6 +13,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <memory>
 
 namespace VEXA::Addon {
@@ -24,6 +26,9 @@ class Watch {
   // On any job's thread: true once the environment is known to be going away. Asks again when
   // the last question is older than a few milliseconds.
   bool gone();
+  // On any job's thread: resumes the job waiting under `ticket` (addon/later.h) in a later turn
+  // of the event loop. Nothing happens when the environment is going away.
+  void wake(uint32_t ticket);
 
  private:
   Watch() = default;

@@ -64,10 +64,18 @@ std::shared_ptr<Syntax::Node> parseRealConstant(Parser& parser, const Token& lab
 // the table only records what was defined, it decides nothing here.
 std::shared_ptr<Syntax::Node> parseSymbol(Parser& parser, const Token& label) {
   if (missingOperand(parser, Code::MissingArguments, label)) return nullptr;
-  auto value = parseValue(parser, ValueMode::Plain);
-  if (!value) return nullptr;
   Toolchain::Context& context = parser.context();
-  context.symbols().try_emplace(hashName(label.text, context.caseMode()), value);
+  const uint32_t hash = hashName(label.text, context.caseMode());
+  std::shared_ptr<Syntax::Node> value;
+  if (context.symbols().contains(hash)) {
+    value = parseValue(parser, ValueMode::Plain);
+  } else {
+    // The table will hold this value for the rest of the parse.
+    Parser::Lasting lasting(parser);
+    value = parseValue(parser, ValueMode::Plain);
+  }
+  if (!value) return nullptr;
+  context.symbols().try_emplace(hash, value);
   return parser.make<EQU::Value>(label, EQU::Value::kSymbol, std::move(value));
 }
 

@@ -9,6 +9,8 @@ Parser::Parser(std::shared_ptr<const Toolchain::SourceText> source,
                std::shared_ptr<Toolchain::Context> context)
     : context_(context),
       arena_(Syntax::NodeArena::create()),
+      making_(arena_.get()),
+      source_(source),
       texts_(std::make_shared<Toolchain::TextStore>()) {
   // Token texts, and the nodes that copy tokens, view the source, the text store and the name:
   // all three live as long as the arena, that is as long as the last node.
@@ -18,6 +20,17 @@ Parser::Parser(std::shared_ptr<const Toolchain::SourceText> source,
   reader_ = std::make_unique<Lexer::Reader>(std::move(source), std::move(context), texts_);
 }
 
+Parser::Lasting::Lasting(Parser& parser) : parser_(parser), previous_(parser.making_) {
+  if (parser.lasting_ == nullptr) {
+    parser.lasting_.reset(Syntax::NodeArena::create());
+    // Its nodes view the same texts as every other node.
+    parser.lasting_->keep(parser.context_->sharedName());
+    parser.lasting_->keep(parser.source_);
+    parser.lasting_->keep(parser.texts_);
+  }
+  parser.making_ = parser.lasting_.get();
+}
+
 const Token& Parser::advance() {
   if (putBackPending_) {
     putBackPending_ = false;
@@ -25,7 +38,7 @@ const Token& Parser::advance() {
     return current;
   }
   previous = std::move(current);
-  if (arena_->exhausted()) {
+  if (outOfMemory()) {
     // Out of node memory: the input ends here, so that the statement under way closes with the
     // nodes it has and nothing more is built.
     current = Token();

@@ -53,16 +53,36 @@ class Parser {
   // parse's nodes.
   std::string_view keep(std::string_view text) { return texts_->keep(text); }
 
-  // A new node of this parse, in the parse's node arena.
+  // A new node of this parse, in the parse's node arena (or, inside a `Lasting` scope, in the
+  // arena of nodes that outlive their statement).
   template <typename T, typename... Args>
   std::shared_ptr<T> make(Args&&... args) {
-    return std::allocate_shared<T>(Syntax::ArenaAllocator<T>(arena_.get()),
-                                   std::forward<Args>(args)...);
+    return std::allocate_shared<T>(Syntax::ArenaAllocator<T>(making_), std::forward<Args>(args)...);
   }
+  // Between statements, when the caller keeps no node: the node memory is handed out again if no
+  // node of the parse is alive any more.
+  void recycle() { arena_->recycle(); }
+
+  // The nodes made while one lives are kept beyond their statement by the parse itself (a value
+  // the symbol table holds): they go to an arena of their own, so that the memory of every other
+  // statement can be reused.
+  class Lasting {
+   public:
+    explicit Lasting(Parser& parser);
+    ~Lasting() { parser_.making_ = previous_; }
+    Lasting(const Lasting&) = delete;
+    Lasting& operator=(const Lasting&) = delete;
+
+   private:
+    Parser& parser_;
+    Syntax::NodeArena* previous_;
+  };
   bool errorPending() const { return errorPending_; }
   // True once node memory could not be had: the parse then reads no further, and its result is
   // incomplete.
-  bool outOfMemory() const { return arena_->exhausted(); }
+  bool outOfMemory() const {
+    return arena_->exhausted() || (lasting_ != nullptr && lasting_->exhausted());
+  }
 
   // How deeply format calls and conditionals may nest, together: enough for any real program, and
   // a bound on the recursion of the parse and of everything that walks its result.
@@ -89,6 +109,10 @@ class Parser {
  private:
   std::shared_ptr<Toolchain::Context> context_;
   Syntax::ArenaShare arena_;
+  // Made when a `Lasting` scope first needs it.
+  Syntax::ArenaShare lasting_;
+  Syntax::NodeArena* making_;
+  std::shared_ptr<const Toolchain::SourceText> source_;
   std::shared_ptr<Toolchain::TextStore> texts_;
   bool putBackPending_ = false;
   bool errorPending_ = false;

@@ -23,21 +23,47 @@ Program parseProgram(std::shared_ptr<std::istream> source,
   return parseProgram(Toolchain::SourceText::take(std::move(*bytes)), std::move(context));
 }
 
-Program parseProgram(std::shared_ptr<const Toolchain::SourceText> source,
-                     std::shared_ptr<Toolchain::Context> context) {
-  Program program{context, {}};
-  program.nodes.reserve(1024);
-  Parser parser(std::move(source), std::move(context));
+namespace {
+
+// Parses statement after statement, handing each node built to `take`.
+template <typename Take>
+void parseStatements(Parser& parser, Toolchain::Context& context, Take&& take) {
   parser.advance();
   // Every few hundred statements: often enough to stop within milliseconds, rarely enough to cost
   // nothing measurable.
   constexpr unsigned kStopCheckEvery = 256;
   unsigned statements = 0;
   while (!parser.check(TokenKind::EndOfInput)) {
-    if (++statements % kStopCheckEvery == 0 && program.context->stopRequested()) break;
+    if (++statements % kStopCheckEvery == 0 && context.stopRequested()) break;
     if (parser.accept(TokenKind::Newline)) continue;
-    if (auto node = parseStatement(parser)) program.nodes.push_back(std::move(node));
+    if (auto node = parseStatement(parser)) take(std::move(node));
   }
+}
+
+}  // namespace
+
+Program parseProgram(std::shared_ptr<const Toolchain::SourceText> source,
+                     std::shared_ptr<Toolchain::Context> context) {
+  Program program{context, {}};
+  program.nodes.reserve(1024);
+  Parser parser(std::move(source), std::move(context));
+  parseStatements(parser, *program.context, [&](std::shared_ptr<Syntax::Node>&& node) {
+    program.nodes.push_back(std::move(node));
+  });
+  program.outOfMemory = parser.outOfMemory();
+  return program;
+}
+
+Program parseProgram(std::shared_ptr<const Toolchain::SourceText> source,
+                     std::shared_ptr<Toolchain::Context> context, const NodeSink& each) {
+  Program program{context, {}};
+  Parser parser(std::move(source), std::move(context));
+  parseStatements(parser, *program.context, [&](std::shared_ptr<Syntax::Node>&& node) {
+    each(*node);
+    node.reset();
+    // No node of the statement is left: the arena may hand out its memory again.
+    parser.recycle();
+  });
   program.outOfMemory = parser.outOfMemory();
   return program;
 }

@@ -5,6 +5,7 @@
 #include "toolchain/context.h"
 #include "toolchain/source_text.h"
 
+#include <functional>
 #include <istream>
 #include <memory>
 #include <string>
@@ -29,6 +30,12 @@ struct Program {
 // one.
 Program parseProgram(std::shared_ptr<const Toolchain::SourceText> source,
                      std::shared_ptr<Toolchain::Context> context);
+// The same, but each top-level node goes to `each` as soon as it is parsed and is not kept: a
+// caller that only encodes the nodes reads each one while it is still in the cache, and its memory
+// is reused for the statements after it. The result's node list stays empty.
+using NodeSink = std::function<void(const Syntax::Node&)>;
+Program parseProgram(std::shared_ptr<const Toolchain::SourceText> source,
+                     std::shared_ptr<Toolchain::Context> context, const NodeSink& each);
 // The same for a stream, read whole into memory first.
 Program parseProgram(std::shared_ptr<std::istream> source,
                      std::shared_ptr<Toolchain::Context> context);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -48,6 +49,33 @@ void CompactWriter::reserve(size_t words) {
   const uintptr_t last = end & ~(kHugePage - 1);
   if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 #endif
+}
+
+CompactWriter::Chunk CompactWriter::take(std::vector<int32_t> spare, bool last) {
+  Chunk chunk;
+  spare.clear();
+  chunk.stream = std::exchange(stream_, std::move(spare));
+  const auto& entries = texts_.entries();
+  if (textsTaken_ < entries.size()) {
+    const uint32_t base = entries[textsTaken_].offset;
+    chunk.texts.reserve(3 * (entries.size() - textsTaken_));
+    for (size_t i = textsTaken_; i < entries.size(); ++i) {
+      chunk.texts.push_back(entries[i].offset - base);
+      chunk.texts.push_back(entries[i].size);
+      chunk.texts.push_back(entries[i].ascii ? 1 : 0);
+    }
+    std::string& bytes = texts_.bytes();
+    if (last && base == 0) {
+      // Nothing more is interned: the bytes need no copy.
+      chunk.bytes = std::move(bytes);
+    } else {
+      chunk.bytes.assign(bytes, base);
+    }
+    textsTaken_ = entries.size();
+  }
+  chunk.layouts.assign(layouts_.begin() + static_cast<ptrdiff_t>(layoutsTaken_), layouts_.end());
+  layoutsTaken_ = layouts_.size();
+  return chunk;
 }
 
 void CompactWriter::record(int32_t tag) {

@@ -78,6 +78,21 @@ class CompactWriter final : public Writer {
     return std::min(bytes + bytes / 4 + 1024, size_t{1} << 28);
   }
 
+  // What was written since the last take: the records, and the texts and layouts first used in
+  // them, numbered on from those of the chunks before. A reader decodes the chunks in order while
+  // the writer goes on.
+  struct Chunk {
+    std::vector<int32_t> stream;
+    // Per text: the offset of its bytes in `bytes`, their size, and 1 when all are ASCII.
+    std::vector<uint32_t> texts;
+    std::string bytes;
+    std::vector<Layout> layouts;
+  };
+  // Takes what was written since the last take; the records written from now on go to `spare`
+  // (emptied first), whose memory is reused. `last`: nothing more will be written, and the text
+  // bytes may be moved out instead of copied.
+  Chunk take(std::vector<int32_t> spare, bool last);
+
   // Appends one record.
   void add(const Node& node);
   void add(const Toolchain::Diagnostic& diagnostic);
@@ -125,6 +140,9 @@ class CompactWriter final : public Writer {
   std::unordered_multimap<uint64_t, uint32_t> layoutIds_;
 
   TextInterner texts_;
+  // Texts and layouts already taken with a chunk.
+  size_t textsTaken_ = 0;
+  size_t layoutsTaken_ = 0;
 };
 
 }  // namespace VEXA::Syntax

@@ -151,6 +151,30 @@ NodeArena::~NodeArena() {
   }
 }
 
+void NodeArena::recycle() {
+  if (shares_.load(std::memory_order_acquire) != 1 || exhausted_ || blocks_.empty()) return;
+  // Blocks of a single allocation go; the standard ones stay, to be carved again in order.
+  size_t kept = 0;
+  for (const Block& block : blocks_) {
+    if (block.pooled) {
+      blocks_[kept++] = block;
+    } else {
+      std::free(block.data);
+    }
+  }
+  blocks_.resize(kept);
+  if (blocks_.empty()) {
+    reuse_ = 0;
+    next_ = nullptr;
+    end_ = nullptr;
+    return;
+  }
+  // Blocks start on a huge-page boundary: aligned for any node.
+  reuse_ = 1;
+  next_ = blocks_[0].data;
+  end_ = next_ + kBlockSize;
+}
+
 void* NodeArena::allocateInNewBlock(size_t size, size_t alignment) {
   if (!exhausted_) {
     const Toolchain::PlannedFailure::Plan plan = Toolchain::PlannedFailure::plan();
@@ -171,6 +195,16 @@ void* NodeArena::allocateInNewBlock(size_t size, size_t alignment) {
     }
     enterReserve();
   }
+  // Blocks of a single allocation made since the last recycle hold live nodes: never carved.
+  while (reuse_ < blocks_.size() && !blocks_[reuse_].pooled) ++reuse_;
+  if (!exhausted_ && reuse_ < blocks_.size()) {
+    // A block carved before the last recycle: free again, and already in memory.
+    char* data = blocks_[reuse_++].data;
+    char* start = aligned(data);
+    next_ = start + size;
+    end_ = data + kBlockSize;
+    return start;
+  }
   char* data = exhausted_ ? nullptr : takeBlock();
   if (data == nullptr) {
     if (!exhausted_) enterReserve();
@@ -180,6 +214,7 @@ void* NodeArena::allocateInNewBlock(size_t size, size_t alignment) {
     return allocateInReserve(size, alignment);
   }
   blocks_.push_back({data, true});
+  reuse_ = blocks_.size();
   char* start = aligned(data);
   next_ = start + size;
   end_ = data + kBlockSize;
