@@ -8,7 +8,7 @@ const assert = require('node:assert/strict');
 const path = require('node:path');
 const { spawnSync } = require('node:child_process');
 const { isDeepStrictEqual } = require('node:util');
-const { run, range, error, warning, withTesting, slicesSince, countsPerTurn, assertOnePerTurn, distinctTexts } = require('./helpers');
+const { run, range, error, warning, withTesting, slicesSince, countsPerTurn, assertOnePerTurn, countTexts } = require('./helpers');
 
 const LINES = 5000;
 
@@ -129,10 +129,15 @@ test('a limit passed after chunks were handed over rejects the parse', async () 
   assert.deepStrictEqual(await run('  NOP 1\n'), await run('  NOP 1\n'));
 });
 
+// Texts met again soon share one string (every node's file path, the mnemonics), and none is
+// missing: at least one string per distinct text, far fewer than the strings of the result.
+function assertTextsShared(made, expected) {
+  const { distinct, all } = countTexts(expected);
+  assert.ok(made >= distinct.size && made * 4 < all, `${made} texts for ${distinct.size} distinct of ${all} strings`);
+}
+
 test('a large result is converted over exactly as many slices as its budget says, other callbacks running between', async () => {
   const { source, expected } = generate('sliced.vx', 12 * LINES);
-  // Texts made plus records decoded: every node and diagnostic is a record of its own here.
-  const units = distinctTexts(expected) + expected.nodes.length + expected.diagnostics.length;
   const budget = 4096;
   // Hopping between slices must not go through anything a script can replace.
   const saved = globalThis.setImmediate;
@@ -145,7 +150,11 @@ test('a large result is converted over exactly as many slices as its budget says
     } finally {
       globalThis.setImmediate = saved;
     }
-    assert.equal(slicesSince(before).decode, Math.ceil(units / budget));
+    // Texts made plus records decoded: every node and diagnostic is a record of its own here.
+    const { decode, texts } = slicesSince(before);
+    const units = texts + expected.nodes.length + expected.diagnostics.length;
+    assertTextsShared(texts, expected);
+    assert.equal(decode, Math.ceil(units / budget));
     assertOnePerTurn(observed.seen, 'decodeSlices', before, Math.ceil(units / budget));
   });
   const result = observed.value;
@@ -206,13 +215,14 @@ test('a block of thousands of statements is converted over several turns and equ
   }, file);
   const expected = { optimize: 0, nodes: [block], diagnostics };
 
-  // Texts, the one top-level node and the diagnostics, and the elements of the three long lists,
-  // each built a slice at a time.
-  const units = distinctTexts(expected) + 1 + diagnostics.length + outer.length + 1 + inner.length +
-    alternative.length;
   const budget = 1000;
   const result = await withTesting({ decodeUnits: budget }, async (before) => {
     const { value, seen } = await countsPerTurn(run(texts.join('\n') + '\n', { name: file }));
+    // Texts, the one top-level node and the diagnostics, and the elements of the three long
+    // lists, each built a slice at a time.
+    const made = slicesSince(before).texts;
+    const units = made + 1 + diagnostics.length + outer.length + 1 + inner.length + alternative.length;
+    assertTextsShared(made, expected);
     assert.equal(slicesSince(before).decode, Math.ceil(units / budget));
     assertOnePerTurn(seen, 'decodeSlices', before, Math.ceil(units / budget));
     return value;

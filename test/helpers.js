@@ -31,7 +31,11 @@ async function withTesting(settings, body) {
 // The slices run since `before` (a state returned by native.testing).
 function slicesSince(before) {
   const now = native.testing();
-  return { copy: now.copySlices - before.copySlices, decode: now.decodeSlices - before.decodeSlices };
+  return {
+    copy: now.copySlices - before.copySlices,
+    decode: now.decodeSlices - before.decodeSlices,
+    texts: now.texts - before.texts,
+  };
 }
 
 const WORDS = {
@@ -92,11 +96,15 @@ function assertOnePerTurn(seen, kind, before, count) {
   assert.deepStrictEqual(values, Array.from({ length: count }, (_, i) => i + 1));
 }
 
-// The number of distinct strings among the values in `value`: the texts a result's encoding holds.
-function distinctTexts(value, found = new Set()) {
-  if (typeof value === 'string') found.add(value);
-  else if (value !== null && typeof value === 'object') for (const v of Object.values(value)) distinctTexts(v, found);
-  return found.size;
+// The distinct strings among the values in `value`, and how many strings it holds in all.
+function countTexts(value, found = { distinct: new Set(), all: 0 }) {
+  if (typeof value === 'string') {
+    found.distinct.add(value);
+    found.all++;
+  } else if (value !== null && typeof value === 'object') {
+    for (const v of Object.values(value)) countTexts(v, found);
+  }
+  return found;
 }
 
 // range(line, start, end) on one line, or range(l1, c1, l2, c2).
@@ -113,4 +121,4 @@ function warning(code, where, args) {
   return { code: `VEXA${code}`, severity: 2, ...(args ? { args } : {}), range: where };
 }
 
-module.exports = { addon, native, withTesting, slicesSince, countsPerTurn, assertOnePerTurn, distinctTexts, WORDS, RULES, table, run, range, error, warning, compilerEnv };
+module.exports = { addon, native, withTesting, slicesSince, countsPerTurn, assertOnePerTurn, countTexts, WORDS, RULES, table, run, range, error, warning, compilerEnv };

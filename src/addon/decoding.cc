@@ -111,6 +111,7 @@ bool Decoding::feed(Delivery::Parcel parcel) {
   // Placed first: the views point into it, and a deque never moves its elements.
   Fed& fed = fed_.emplace_back(Fed{std::move(parcel), {}});
   Syntax::CompactWriter::Chunk& chunk = fed.parcel.chunk;
+  instance.testing.texts += chunk.texts.size() / 3;
   const auto& layouts = chunk.layouts;
   napi_value input = nullptr;
   napi_value compiled = nullptr;

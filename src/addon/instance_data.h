@@ -35,6 +35,8 @@ struct Testing {
   // Slices run so far in this environment.
   uint64_t copySlices = 0;
   uint64_t decodeSlices = 0;
+  // Texts handed to decodings so far in this environment (each a string the decoder makes).
+  uint64_t texts = 0;
 };
 
 struct InstanceData {

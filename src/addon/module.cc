@@ -231,6 +231,7 @@ Napi::Value TestingEntry(const Napi::CallbackInfo& info) {
   for (const Field& field : fields) state.Set(field.name, static_cast<double>(*field.value));
   state.Set("copySlices", static_cast<double>(testing.copySlices));
   state.Set("decodeSlices", static_cast<double>(testing.decodeSlices));
+  state.Set("texts", static_cast<double>(testing.texts));
   state.Set("holdParse", testing.holdParse);
   state.Set("parsesStoppedEarly", static_cast<double>(Parse::Worker::StoppedEarly()));
   return state;

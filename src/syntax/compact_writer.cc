@@ -38,6 +38,7 @@ void CompactWriter::checkList(size_t count) {
 }
 
 void CompactWriter::reserve(size_t words) {
+  texts_.reserve(words);
   stream_.reserve(words);
 #if defined(__linux__)
   // Filled front to back at once: backed by huge pages where the system allows, the stream costs a

@@ -1,10 +1,16 @@
-// The texts of one compact encoding (syntax/compact_writer.h), interned: identical bytes share one
-// number. Their bytes are kept, in the order of their numbers, in one byte string, as they are (no
-// UTF-8 check or repair), and each has an entry saying where its bytes are and whether they are
-// all ASCII. Texts past the reader's limits are refused, and the first limit passed is recorded.
+// The texts of one compact encoding (syntax/compact_writer.h), interned where it is cheap: a text
+// met again while it is still among the texts met lately shares their number. Their bytes are
+// kept, in the order of their numbers, in one byte string, as they are (no UTF-8 check or repair),
+// and each has an entry saying where its bytes are and whether they are all ASCII. Texts past the
+// reader's limits are refused, and the first limit passed is recorded.
+//
+// Texts are not interned across the whole result: a table of every distinct text of a large
+// source misses the cache on nearly every lookup, and cost more than the parse itself. Mnemonics,
+// registers and small numbers come back all the time and stay among the texts met lately; what
+// falls out of them (a label used far from its definition) is kept again, and the reader makes
+// one more string of it.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,7 +29,12 @@ class TextInterner {
   // At most `maxBytes` bytes of texts in all, and `maxSize` in one text.
   TextInterner(uint64_t maxBytes, uint64_t maxSize);
 
-  // The number of `text`: the same for the same bytes. -1 when the text passes a limit.
+  // Room for the texts of about `words` words of encoding: the number of texts remembered as met
+  // lately grows with it. Small encodings keep the tables small, which are cleared for every one.
+  void reserve(size_t words);
+
+  // The number of `text`: the same for the same bytes met a short while ago. -1 when the text
+  // passes a limit.
   int32_t intern(std::string_view text);
 
   const std::vector<Entry>& entries() const { return entries_; }
@@ -33,7 +44,7 @@ class TextInterner {
 
  private:
   int32_t lookup(std::string_view text);
-  int32_t find(std::string_view text, uint64_t hash);
+  int32_t add(std::string_view text);
   bool equal(const Entry& entry, std::string_view text) const;
 
   uint64_t maxBytes_;
@@ -41,21 +52,20 @@ class TextInterner {
   std::string failure_;
   std::vector<Entry> entries_;
   std::string bytes_;
-  // Open addressing over text numbers + 1 (0 is free), tagged with their hashes.
-  std::vector<uint64_t> slots_;
-  // Texts recently met, by address.
+  // Texts met lately, by address: most texts are views into the nodes' tokens, and some (every
+  // node's file path) are met again at the same address.
   struct Recent {
     const char* data = nullptr;
     size_t size = 0;
     int32_t id = -1;
   };
-  std::array<Recent, 1024> recent_{};
-  // Texts recently met, by hash.
+  std::vector<Recent> recent_;
+  // Texts met lately, by hash.
   struct Hot {
     uint64_t hash = 0;
     int32_t id = -1;
   };
-  std::array<Hot, 4096> hot_{};
+  std::vector<Hot> hot_;
 };
 
 }  // namespace VEXA::Syntax
