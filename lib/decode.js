@@ -90,6 +90,7 @@ class State {
     // The chunk's texts: its table (offset, size, 1 for ASCII, per text), its bytes, and how many
     // of its texts are made.
     this.textTable = new Uint32Array(0);
+    this.textBase = 0;
     this.textCount = 0;
     this.textsMade = 0;
     this.bytes = null;
@@ -109,7 +110,9 @@ class State {
     this.last = false;
     this.optimize = 0;
     this.nodes = [];
+    this.nodeNext = 0;
     this.diagnostics = [];
+    this.diagnosticNext = 0;
   }
 }
 
@@ -181,8 +184,8 @@ function start(input) {
 /**
  * Queues one chunk: `stream` (its words), `texts` (offset, size and 1 for ASCII, per text first
  * used in it) and `bytes` (their bytes), `compiled` and `layouts` (per layout first used in it,
- * its compiled decoder, or undefined and its names and kinds); the last chunk also has `last`
- * and the result's `optimize` mask.
+ * its compiled decoder, or undefined and its names and kinds), and the counts of its `nodes` and
+ * `diagnostics` records; the last chunk also has `last` and the result's `optimize` mask.
  */
 function feed(S, chunk) {
   const { compiled, layouts } = chunk;
@@ -206,6 +209,11 @@ function begin(S) {
   S.textTable = new Uint32Array(chunk.texts);
   S.textCount = S.textTable.length / 3;
   S.textsMade = 0;
+  // The lists grow once per chunk, and are filled by index.
+  S.textBase = S.s.length;
+  S.s.length += S.textCount;
+  S.nodes.length += chunk.nodes;
+  S.diagnostics.length += chunk.diagnostics;
   S.bytes = chunk.bytes;
   S.view = new Uint8Array(chunk.bytes);
   S.begun = true;
@@ -241,6 +249,7 @@ class Slice {
 function makeTexts(S, slice) {
   const table = S.textTable;
   const s = S.s;
+  const base = S.textBase;
   const count = S.textCount;
   let i = S.textsMade;
   while (i < count) {
@@ -250,9 +259,9 @@ function makeTexts(S, slice) {
     for (; i < end; i++) {
       const offset = table[3 * i];
       const size = table[3 * i + 1];
-      s.push(table[3 * i + 2] === 1
+      s[base + i] = table[3 * i + 2] === 1
         ? latin1(S.view, offset, offset + size)
-        : S.utf8(S.bytes, offset, size));
+        : S.utf8(S.bytes, offset, size);
     }
     if (slice.spend(i - from)) break;
   }
@@ -289,13 +298,13 @@ function decodeRecords(S, slice) {
     if (S.p >= end) break;
     const tag = a[S.p++];
     if (tag === NODE_RECORD) {
-      S.nodes.push(D[a[S.p]](S));
+      S.nodes[S.nodeNext++] = D[a[S.p]](S);
     } else if (tag === LIST_RECORD) {
       S.list = new Array(a[S.p++]);
       S.listNext = 0;
       continue;
     } else {
-      S.diagnostics.push(D[a[S.p]](S));
+      S.diagnostics[S.diagnosticNext++] = D[a[S.p]](S);
     }
     if (++taken === room) {
       if (slice.spend(taken) && S.p < end) return false;

@@ -159,7 +159,9 @@ bool Decoding::feed(Delivery::Parcel parcel) {
       return false;
     }
   }
-  if (!put(env_, input, "compiled", compiled) || !put(env_, input, "layouts", described)) {
+  if (!put(env_, input, "compiled", compiled) || !put(env_, input, "layouts", described) ||
+      !putNumber(env_, input, "nodes", chunk.nodes) ||
+      !putNumber(env_, input, "diagnostics", chunk.diagnostics)) {
     return false;
   }
   if (fed.parcel.last) {

@@ -76,6 +76,8 @@ CompactWriter::Chunk CompactWriter::take(std::vector<int32_t> spare, bool last) 
   }
   chunk.layouts.assign(layouts_.begin() + static_cast<ptrdiff_t>(layoutsTaken_), layouts_.end());
   layoutsTaken_ = layouts_.size();
+  chunk.nodes = std::exchange(nodes_, 0);
+  chunk.diagnostics = std::exchange(diagnostics_, 0);
   return chunk;
 }
 
@@ -86,6 +88,7 @@ void CompactWriter::record(int32_t tag) {
 void CompactWriter::add(const Node& node) {
   current_.clear();
   record(kNodeRecord);
+  ++nodes_;
   begin();
   node.describe(*this);
   end();
@@ -95,6 +98,7 @@ void CompactWriter::add(const Node& node) {
 void CompactWriter::add(const Toolchain::Diagnostic& diagnostic) {
   current_.clear();
   record(kDiagnosticRecord);
+  ++diagnostics_;
   begin();
   Syntax::describe(diagnostic, *this);
   end();

@@ -87,6 +87,9 @@ class CompactWriter final : public Writer {
     std::vector<uint32_t> texts;
     std::string bytes;
     std::vector<Layout> layouts;
+    // Its node and diagnostic records, so that the reader can size its lists once.
+    uint32_t nodes = 0;
+    uint32_t diagnostics = 0;
   };
   // Takes what was written since the last take; the records written from now on go to `spare`
   // (emptied first), whose memory is reused. `last`: nothing more will be written, and the text
@@ -143,6 +146,9 @@ class CompactWriter final : public Writer {
   // Texts and layouts already taken with a chunk.
   size_t textsTaken_ = 0;
   size_t layoutsTaken_ = 0;
+  // Records added since the last take.
+  uint32_t nodes_ = 0;
+  uint32_t diagnostics_ = 0;
 };
 
 }  // namespace VEXA::Syntax
