@@ -19,6 +19,11 @@ const immediate = setImmediate;
 // The Latin-1 string of bytes start..end of a Uint8Array, always a copy of its own.
 const latin1Slice = Buffer.prototype.latin1Slice;
 const latin1 = latin1Slice.call.bind(latin1Slice);
+// Characters start..end of a string. The engine copies substrings shorter than SHORT_TEXT into
+// strings of their own, and makes longer ones views that would keep the whole string alive.
+const substringOf = String.prototype.substring;
+const substring = substringOf.call.bind(substringOf);
+const SHORT_TEXT = 13;
 
 // The encoding's record tags and value kinds (src/syntax/compact_writer.h numbers them the same
 // way; test/encoding.test.js checks that the writer, the decoder generator and this file agree).
@@ -95,6 +100,8 @@ class State {
     this.textsMade = 0;
     this.bytes = null;
     this.view = NO_BYTES;
+    // The chunk's text bytes as one Latin-1 string, made when a short text first needs it.
+    this.latin = null;
     this.utf8 = input.utf8;
     // Texts plus records per slice where a test fixed it, else 0: the clock ends each slice.
     this.units = input.units;
@@ -216,6 +223,7 @@ function begin(S) {
   S.diagnostics.length += chunk.diagnostics;
   S.bytes = chunk.bytes;
   S.view = new Uint8Array(chunk.bytes);
+  S.latin = null;
   S.begun = true;
 }
 
@@ -259,9 +267,16 @@ function makeTexts(S, slice) {
     for (; i < end; i++) {
       const offset = table[3 * i];
       const size = table[3 * i + 1];
-      s[base + i] = table[3 * i + 2] === 1
-        ? latin1(S.view, offset, offset + size)
-        : S.utf8(S.bytes, offset, size);
+      if (table[3 * i + 2] !== 1) {
+        s[base + i] = S.utf8(S.bytes, offset, size);
+      } else if (size < SHORT_TEXT) {
+        // Most texts are short (names, numbers): cut from one string of the chunk's text bytes,
+        // without a call into the runtime for each.
+        if (S.latin === null) S.latin = latin1(S.view, 0, S.view.length);
+        s[base + i] = substring(S.latin, offset, offset + size);
+      } else {
+        s[base + i] = latin1(S.view, offset, offset + size);
+      }
     }
     if (slice.spend(i - from)) break;
   }
@@ -334,6 +349,7 @@ function step(S) {
       S.a = NO_WORDS;
       S.view = NO_BYTES;
       S.bytes = null;
+      S.latin = null;
     }
     if (S.queueNext < S.queue.length) {
       if (S.consumed > 0 && slice.over()) return undefined;
