@@ -97,11 +97,16 @@ test('a result takes exactly as many slices as its units need, one slice per tur
 });
 
 test('a text kept from a large result does not keep the other texts alive', async () => {
-  // 100,000 distinct 75-character labels: 7.5 MB of text bytes.
-  const { kept, expected, textBytes, retained } = await keptLabel((source) => run(source));
-  assert.equal(kept, expected);
-  // A slice of one string of all texts would keep all 7.5 MB; one text is 75 bytes.
-  assert.ok(retained < textBytes / 4, `${retained} bytes retained after keeping one label of ${textBytes} bytes of texts`);
+  // 100,000 distinct labels: 75- and 13-character ones, copied one by one, and 12-character ones, cut
+  // from one string of all text bytes (the result in one chunk, so that it holds all of them).
+  for (const width of [75, 13, 12]) {
+    await withTesting({ chunkWords: 2 ** 40 }, async () => {
+      const { kept, expected, textBytes, retained } = await keptLabel((source) => run(source), 100000, width);
+      assert.equal(kept, expected);
+      // A slice of one string of all texts would keep all of them; one text is `width` bytes.
+      assert.ok(retained < textBytes / 4, `${retained} bytes retained after keeping one label of ${textBytes} bytes of texts`);
+    });
+  }
 });
 
 // [what, lowered limits, source, the message, or null where the source is just within them]
