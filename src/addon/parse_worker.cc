@@ -64,15 +64,14 @@ bool Worker::Start(napi_env env, napi_deferred deferred, std::shared_ptr<Handoff
   InstanceData& instance = InstanceData::Get(Napi::Env(env));
   if (instance.watch == nullptr) instance.watch = Watch::Create(env);
   worker->watch_ = instance.watch.get();
-  if (worker->watch_ == nullptr) {
-    delete worker;
-    return false;
+  if (worker->watch_ != nullptr) {
+    // Made before the job can hand over its first chunk.
+    Decoding::Create(env, deferred, worker->delivery_);
+    worker->Queue();
   }
-  // Made before the job can hand over its first chunk.
-  Decoding::Create(env, deferred, worker->delivery_);
-  worker->Queue();
   bool pending = false;
-  if (napi_is_exception_pending(env, &pending) != napi_ok || pending) {
+  if (worker->watch_ == nullptr || napi_is_exception_pending(env, &pending) != napi_ok || pending) {
+    if (!pending) napi_throw_error(env, nullptr, "cannot queue the parse");
     // Never queued, so nothing else will settle the promise: the caller's to settle.
     Decoding::Discard(env, *worker->delivery_);
     delete worker;
