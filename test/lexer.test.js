@@ -173,6 +173,45 @@ test('4101: "@" words', () =>
     ['@1', [error(4101, range(0, 0, 1), ['']), noStatement(0, 1, 2)]],
   ]));
 
+// Words are scanned many bytes at a time, so where a word ends must not depend on where it falls
+// in the input: its length, the byte that stops it (each just outside a range of word bytes, or
+// no ASCII at all) and the end of the input are varied. An indented unknown word is an
+// instruction; a "#" name is an operand.
+test('words end at the first byte that cannot continue them, wherever it falls', async () => {
+  const word = (length) => Array.from({ length }, (_, i) => 'aZ_9.zA0m'[i % 9]).join('');
+  const named = (at, name, operands = []) => ({
+    range: at, type: 16, filePath: 't.vx', name, precode: 0, operands,
+  });
+  const hashName = (at, identifier) => ({
+    range: at, type: 19, filePath: 't.vx', identifier, fixed: true,
+  });
+  // "@" and "[" fold onto "`" and "{", the bytes around the lower-case letters; "/" and ":" are
+  // the neighbours of the digits, "é" is no ASCII.
+  const stops = ['`', '{', '@', '[', '/', 'é', '$'];
+  for (const length of [1, 2, 15, 16, 17, 31, 32, 33, 40]) {
+    const w = word(length);
+    const end = 2 + length;
+    const cases = stops.map((stop) => [
+      `  ${w}${stop} ; ${"padding ".repeat(3)}\n`,
+      [named(range(0, 2, end), w)],
+      stop === '@'
+        ? [error(4101, range(0, end, end + 1), [''])]
+        : [unexpected(stop, 0, end, end + 1)],
+    ]);
+    // At the end of the input, and before a blank or a line feed.
+    cases.push([`  ${w}`, [named(range(0, 2, end), w)], []]);
+    cases.push([`  ${w} \n`, [named(range(0, 2, end), w)], []]);
+    cases.push([`  ${w}\n`, [named(range(0, 2, end), w)], []]);
+    cases.push([`  NOP #${w},#${w}`, [named(range(0, 2, 5), 'NOP', [
+      hashName(range(0, 6, 7 + length), w),
+      hashName(range(0, 8 + length, 9 + 2 * length), w),
+    ])], []]);
+    for (const [source, nodes, diagnostics] of cases) {
+      assert.deepStrictEqual(await lex(source), { optimize: 0, nodes, diagnostics }, source);
+    }
+  }
+});
+
 const tag = (text, ...where) => ({ range: range(...where), type: 14, filePath: 't.vx', tag: text });
 const noBlocks = { 'syntax.parseBlocks': false };
 

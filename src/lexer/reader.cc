@@ -2,6 +2,7 @@
 #include "lexer/reader.h"
 
 #include "lexer/scanner.h"
+#include "lexer/scanners.h"
 #include "toolchain/characters.h"
 
 #include <utility>
@@ -72,24 +73,37 @@ Token Reader::next() {
 
   // Looked up on first use, not in the constructor: building the table constructs a reader.
   if (candidates_ == nullptr) candidates_ = &Scanner::candidates();
-  const Scanner::Base* scanner = nullptr;
-  size_t i = candidates_->first[c];
-  if (candidates_->certain[c]) {
-    scanner = scanners_[i];
-  } else {
-    for (; i < scanners_.size() && scanner == nullptr; ++i) {
-      if (scanners_[i]->accept(*this, c)) scanner = scanners_[i];
+  size_t slot = candidates_->first[c];
+  if (!candidates_->certain[c]) {
+    while (slot < scanners_.size() && !scanners_[slot]->accept(*this, c)) ++slot;
+    if (slot == scanners_.size()) {
+      // The byte's continuation bytes are consumed first, so the range covers the whole
+      // character.
+      const std::string described = describeCharacter(c);
+      return errorToken(Code::UnknownCharacter, described);
     }
   }
-  if (scanner != nullptr) {
-    Token token = scanner->scan(*this, c);
-    atLineStart = token.kind == TokenKind::Newline;
-    labelColumn = 0;
-    return token;
-  }
-  // The byte's continuation bytes are consumed first, so the range covers the whole character.
-  const std::string described = describeCharacter(c);
-  return errorToken(Code::UnknownCharacter, described);
+  return scan(slot, c);
+}
+
+inline Token Reader::scan(size_t slot, int c) {
+  // Operators (the line feed and the comma above all) and words are most tokens. A byte that is
+  // an operator token on its own needs no scanner at all; the other operators and words go to
+  // their scanners by their final classes, so these calls are direct, each with its own call
+  // site, instead of all tokens sharing one indirect call whose target changes from token to
+  // token. One named result, built in place and returned as it is: no token is copied on the
+  // way out.
+  const TokenKind alone =
+      slot == Scanner::kOperator ? Scanner::Operator::alone(c) : TokenKind::None;
+  Token token = alone != TokenKind::None ? makeToken(alone)
+                : slot == Scanner::kIdentifier
+                    ? static_cast<const Scanner::Identifier&>(*scanners_[slot]).scan(*this, c)
+                : slot == Scanner::kOperator
+                    ? static_cast<const Scanner::Operator&>(*scanners_[slot]).scan(*this, c)
+                    : scanners_[slot]->scan(*this, c);
+  atLineStart = token.kind == TokenKind::Newline;
+  labelColumn = 0;
+  return token;
 }
 
 Token Reader::skipBlanks() {

@@ -59,6 +59,9 @@ class Reader final : public Stream {
  private:
   // A BlockTag or InlineBlockTag token, or None after blanks, a comment or a failed tag.
   Token skipBlanks();
+  // The token of the scanner at `slot` of the list, which has taken its first byte c, and the
+  // line state after it.
+  Token scan(size_t slot, int c);
   // At a ";" with block tags on: the tag, or None for a plain comment or a malformed tag.
   Token scanBlockTag();
   // Consumes the rest of the line; the line feed stays.

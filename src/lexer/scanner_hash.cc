@@ -55,7 +55,7 @@ Token Hash::scan(Reader& reader, int) const {
   // The first byte is taken on its own: "!" may start a name but never continues one, and
   // leaving it for the loop below would cut "#!name" into an empty name and a separate word.
   reader.get();
-  reader.takeWhile(isWordChar);
+  reader.takeWord();
   if (prefixLength > 1) reader.warn(Code::BlankAfterHash);
   const std::string_view name = reader.lexeme().substr(prefixLength);
 

@@ -12,7 +12,7 @@ bool Identifier::accept(Reader&, int c) const {
 }
 
 Token Identifier::scan(Reader& reader, int) const {
-  reader.takeWhile(isWordChar);
+  reader.takeWord();
   // Words are ASCII, so bytes and characters agree.
   const uint64_t startColumn = reader.position.character - reader.lexeme().size();
   if (startColumn == reader.labelColumn) return reader.makeToken(TokenKind::Identifier);

@@ -24,8 +24,19 @@ const List& list() {
   static const Binary binary;
   static const String string;
   static const Operator op;
-  static const List scanners = {&hash,        &identifier, &special, &at, &number,
-                                &hexadecimal, &binary,     &string,  &op};
+  static const List scanners = [] {
+    List list{};
+    list[kHash] = &hash;
+    list[kIdentifier] = &identifier;
+    list[kSpecial] = &special;
+    list[kAt] = &at;
+    list[kNumber] = &number;
+    list[kHexadecimal] = &hexadecimal;
+    list[kBinary] = &binary;
+    list[kString] = &string;
+    list[kOperator] = &op;
+    return list;
+  }();
   return scanners;
 }
 

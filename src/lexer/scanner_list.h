@@ -10,6 +10,20 @@ class Base;
 
 using List = std::array<const Base*, 9>;
 
+// Where each scanner stands in the list. The reader calls the commonest ones by their class
+// rather than through the list, and needs to know which entry is which.
+enum Slot : uint8_t {
+  kHash,
+  kIdentifier,
+  kSpecial,
+  kAt,
+  kNumber,
+  kHexadecimal,
+  kBinary,
+  kString,
+  kOperator,
+};
+
 // Built on first use (thread-safe static initialisation) and only read afterwards, so parses on
 // any number of threads share it.
 const List& list();

@@ -48,23 +48,8 @@ bool Operator::accept(Reader&, int c) const {
 }
 
 Token Operator::scan(Reader& reader, int c) const {
+  if (const TokenKind kind = alone(c); kind != TokenKind::None) return reader.makeToken(kind);
   switch (c) {
-    case '\n':
-      return reader.makeToken(TokenKind::Newline);
-    case '%':
-      return reader.makeToken(TokenKind::Percent);
-    case '(':
-      return reader.makeToken(TokenKind::LeftParen);
-    case ')':
-      return reader.makeToken(TokenKind::RightParen);
-    case ',':
-      return reader.makeToken(TokenKind::Comma);
-    case ':':
-      return reader.makeToken(TokenKind::Colon);
-    case '+':
-      return reader.makeToken(TokenKind::Plus);
-    case '-':
-      return reader.makeToken(TokenKind::Minus);
     case '*':
       if (reader.acceptChar('+')) return reader.makeToken(TokenKind::StarPlus);
       if (reader.acceptChar('-')) return reader.makeToken(TokenKind::StarMinus);

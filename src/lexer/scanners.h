@@ -78,6 +78,31 @@ class Operator final : public Base {
   bool accept(Reader& reader, int c) const override;
   Token scan(Reader& reader, int c) const override;
 
+  // The kind of the token that c makes on its own, whatever follows, or None when the token
+  // depends on the bytes after it (or c is no operator).
+  static constexpr TokenKind alone(int c) {
+    switch (c) {
+      case '\n':
+        return TokenKind::Newline;
+      case '%':
+        return TokenKind::Percent;
+      case '(':
+        return TokenKind::LeftParen;
+      case ')':
+        return TokenKind::RightParen;
+      case ',':
+        return TokenKind::Comma;
+      case ':':
+        return TokenKind::Colon;
+      case '+':
+        return TokenKind::Plus;
+      case '-':
+        return TokenKind::Minus;
+      default:
+        return TokenKind::None;
+    }
+  }
+
   // The bytes that start an operator token.
   static constexpr std::string_view operators = "-+%*():,=\n";
   // The register letters that may follow "=".

@@ -32,6 +32,9 @@ class Stream {
   // at once instead of byte by byte.
   template <typename Class>
   size_t takeWhile(Class inClass);
+  // takeWhile(isWordChar), sixteen bytes at a time where the processor allows: words are most of
+  // the bytes of a source, and their varying lengths made the byte loop's exit a guess.
+  size_t takeWord();
   // Consumes bytes up to the first one for which `stops` holds, which stays, or the end of the
   // input; counts them as get does. `stops` must hold for the line feed.
   template <typename Stops>
@@ -57,6 +60,8 @@ class Stream {
 
  private:
   void count(int c);
+  // Consumes the bytes up to `at`, all of them ASCII other than the line feed, for takeWhile.
+  size_t takeTo(const char* at);
 
   std::shared_ptr<const Toolchain::SourceText> source_;
   const char* begin_ = nullptr;
@@ -103,6 +108,10 @@ template <typename Class>
 inline size_t Stream::takeWhile(Class inClass) {
   const char* at = next_;
   while (at != end_ && inClass(static_cast<unsigned char>(*at))) ++at;
+  return takeTo(at);
+}
+
+inline size_t Stream::takeTo(const char* at) {
   // Stopped by the end: as a peek there would have found it.
   if (at == end_) eof_ = true;
   const auto taken = static_cast<size_t>(at - next_);

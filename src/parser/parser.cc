@@ -1,6 +1,8 @@
 // The token window: one token of lookahead, one of put-back, and error reporting.
 #include "parser/parser.h"
 
+#include <new>
+#include <type_traits>
 #include <utility>
 
 namespace VEXA {
@@ -48,7 +50,11 @@ const Token& Parser::advance() {
     return current;
   }
   do {
-    current = reader_->next();
+    // Built where it stays: the reader writes the token field by field, and copying it from a
+    // temporary right afterwards made the processor wait for those writes before each copy (the
+    // copy reads wider than they wrote). Nothing to destroy first: a token owns nothing.
+    static_assert(std::is_trivially_destructible_v<Token>);
+    ::new (static_cast<void*>(&current)) Token(reader_->next());
   } while (current.kind == TokenKind::None);
   return current;
 }
