@@ -96,6 +96,7 @@ class State {
     // of its texts are made.
     this.textTable = new Uint32Array(0);
     this.textBase = 0;
+    this.textsBefore = 0;
     this.textCount = 0;
     this.textsMade = 0;
     this.bytes = null;
@@ -206,6 +207,11 @@ function feed(S, chunk) {
   }
 }
 
+// Grows `list` to hold at least `count` elements.
+function room(list, count) {
+  if (count > list.length) list.length = count > 2 * list.length ? count : 2 * list.length;
+}
+
 // Makes the next queued chunk the one decoded.
 function begin(S) {
   const chunk = S.queue[S.queueNext];
@@ -216,11 +222,13 @@ function begin(S) {
   S.textTable = new Uint32Array(chunk.texts);
   S.textCount = S.textTable.length / 3;
   S.textsMade = 0;
-  // The lists grow once per chunk, and are filled by index.
-  S.textBase = S.s.length;
-  S.s.length += S.textCount;
-  S.nodes.length += chunk.nodes;
-  S.diagnostics.length += chunk.diagnostics;
+  // The lists are filled by index, and grown ahead of need: at least doubled, so that a result of
+  // many chunks copies each list a few times only. The result's lists are cut to size at the end.
+  S.textBase = S.textsBefore;
+  S.textsBefore += S.textCount;
+  room(S.s, S.textsBefore);
+  room(S.nodes, S.nodeNext + chunk.nodes);
+  room(S.diagnostics, S.diagnosticNext + chunk.diagnostics);
   S.bytes = chunk.bytes;
   S.view = new Uint8Array(chunk.bytes);
   S.latin = null;
@@ -358,6 +366,8 @@ function step(S) {
     }
     if (!S.last) return null;
     S.queue = [];
+    S.nodes.length = S.nodeNext;
+    S.diagnostics.length = S.diagnosticNext;
     return { optimize: S.optimize, nodes: S.nodes, diagnostics: S.diagnostics };
   }
 }
