@@ -6,7 +6,8 @@ const assert = require('node:assert/strict');
 const path = require('node:path');
 const { spawnSync } = require('node:child_process');
 const { Worker } = require('node:worker_threads');
-const { addon, RULES, WORDS, table, run, range, error } = require('./helpers');
+const os = require('node:os');
+const { addon, native, RULES, WORDS, table, run, range, error } = require('./helpers');
 
 const { parse, keywords } = addon;
 const ref = () => table().reference;
@@ -180,6 +181,28 @@ test('many parses in flight settle each with its own result', async () => {
   const sources = Array.from({ length: 200 }, (_, i) => ',\n'.repeat(i % 17));
   const results = await Promise.all(sources.map((s) => run(s)));
   results.forEach((result, i) => assert.equal(result.diagnostics.length, i % 17));
+});
+
+// Parses run on as many cores as the decoding leaves free; the others wait for a slot on their
+// pool threads. However many are in flight, no more run at once, and each settles with its own
+// result. (Whether parses overlap at all depends on the threads' timing: the counts are bounds.)
+test('no more parses run at once than there are slots, and each settles with its own result', async () => {
+  const sources = Array.from({ length: 12 }, (_, i) => Buffer.from(`${'  NOP 1\n'.repeat(20000)}${',\n'.repeat(i)}`));
+  for (const slots of [1, 2, 0]) {
+    native.testing({ parseSlots: slots });
+    native.testing();
+    try {
+      const results = await Promise.all(sources.map((source) => run(source)));
+      results.forEach((result, i) => {
+        assert.equal(result.nodes.length, 20000);
+        assert.equal(result.diagnostics.length, i);
+      });
+      const most = native.testing().mostParsesAtOnce;
+      assert.ok(most >= 1 && most <= (slots || Math.max(1, os.availableParallelism() - 1)), `${most} parses at once with ${slots} slots`);
+    } finally {
+      native.testing({ parseSlots: 0 });
+    }
+  }
 });
 
 test('the module works from two worker threads at once', async () => {

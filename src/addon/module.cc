@@ -5,6 +5,7 @@
 #include "addon/keyword_registry.h"
 #include "addon/keywords.h"
 #include "addon/later.h"
+#include "addon/parse_slots.h"
 #include "addon/parse_worker.h"
 #include "addon/pending.h"
 #include "addon/read_rules.h"
@@ -214,6 +215,11 @@ Napi::Value TestingEntry(const Napi::CallbackInfo& info) {
       if (value.IsNumber())
         *field.value = static_cast<uint64_t>(value.As<Napi::Number>().Int64Value());
     }
+    Napi::Value slots = settings.Get("parseSlots");
+    if (env.IsExceptionPending()) return env.Undefined();
+    if (slots.IsNumber()) {
+      Parse::ParseSlots::SetCount(static_cast<size_t>(slots.As<Napi::Number>().Int64Value()));
+    }
     Napi::Value hold = settings.Get("holdParse");
     if (env.IsExceptionPending()) return env.Undefined();
     if (hold.IsBoolean()) testing.holdParse = hold.As<Napi::Boolean>().Value();
@@ -234,6 +240,7 @@ Napi::Value TestingEntry(const Napi::CallbackInfo& info) {
   state.Set("texts", static_cast<double>(testing.texts));
   state.Set("holdParse", testing.holdParse);
   state.Set("parsesStoppedEarly", static_cast<double>(Parse::Worker::StoppedEarly()));
+  state.Set("mostParsesAtOnce", static_cast<double>(Parse::ParseSlots::TakeMost()));
   return state;
 }
 

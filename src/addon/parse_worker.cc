@@ -3,6 +3,7 @@
 
 #include "addon/instance_data.h"
 #include "addon/later.h"
+#include "addon/parse_slots.h"
 #include "addon/pool_release.h"
 #include "parser/program.h"
 
@@ -121,6 +122,8 @@ void Worker::Execute() {
     stopped_ = true;
     return;
   }
+  const ParseSlot slot(*watch_);
+  if (!slot.held()) return stopEarly();
   Watch* watch = watch_;
   // Once the encoding is refused (a limit passed) the rest of the source is not worth parsing.
   auto refused = std::make_shared<std::atomic<bool>>(false);
