@@ -80,10 +80,14 @@ napi_value Decoders::find(napi_env env, const Syntax::CompactWriter::Layout& lay
     napi_get_undefined(env, &value);
     return value;
   }
+  // Keyed by each name's address and the kind: names are the describers' string constants, whose
+  // addresses stand for them (a name spelt at two addresses only costs a second decoder), and
+  // nothing has to measure them.
   std::string key;
+  key.reserve(layout.size() * (sizeof(const char*) + 1));
   for (const auto& property : layout) {
-    key += property.name;
-    key += static_cast<char>('0' + static_cast<int>(property.kind));
+    key.append(reinterpret_cast<const char*>(&property.name), sizeof property.name);
+    key.push_back(static_cast<char>(property.kind));
   }
   const auto found = compiled_.find(key);
   if (found != compiled_.end()) {

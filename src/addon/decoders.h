@@ -34,7 +34,8 @@ class Decoders {
  private:
   napi_env env_ = nullptr;
   bool refused_ = false;
-  // By the layout's names and kinds: the same layout has other numbers in other parses.
+  // By the layout's names and kinds: the same layout has other numbers in other parses. The
+  // names are string constants, so their number is bounded by the program, not by the input.
   std::unordered_map<std::string, napi_ref> compiled_;
 };
 
