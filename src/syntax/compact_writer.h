@@ -46,7 +46,6 @@ class CompactWriter final : public Writer {
     }
   };
   using Layout = std::vector<Property>;
-  using TextEntry = TextInterner::Entry;
 
   static constexpr int32_t kNodeRecord = 0;
   static constexpr int32_t kListRecord = 1;
@@ -101,9 +100,6 @@ class CompactWriter final : public Writer {
   void add(const Toolchain::Diagnostic& diagnostic);
 
   std::vector<int32_t>& stream() { return stream_; }
-  const std::vector<Layout>& layouts() const { return layouts_; }
-  const std::vector<TextEntry>& texts() const { return texts_.entries(); }
-  std::string& bytes() { return texts_.bytes(); }
 
   Writer& range(const char* name, const Toolchain::Range& value) override;
   Writer& integer(const char* name, int64_t value) override;
