@@ -35,13 +35,11 @@ using Garbage = std::vector<Delivery::Parcel>;
 
 }  // namespace
 
-Decoding* Decoding::Create(napi_env env, napi_deferred deferred,
-                           std::shared_ptr<Delivery> delivery) {
+void Decoding::Create(napi_env env, napi_deferred deferred, std::shared_ptr<Delivery> delivery) {
   auto* self = new Decoding(env, deferred, std::move(delivery));
   InstanceData& instance = InstanceData::Get(Napi::Env(env));
   // Nothing is queued yet: the wait cannot be refused.
   self->delivery_->park(instance.wait(self));
-  return self;
 }
 
 void Decoding::JobEnded(napi_env env, Delivery& delivery, std::string failure) {

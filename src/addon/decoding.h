@@ -23,11 +23,10 @@ namespace VEXA::Addon::Parse {
 
 class Decoding final : public Sliced {
  public:
-  // A decoding that will settle `deferred` with {optimize, nodes, diagnostics} from the chunks of
-  // `delivery`, or with the error that refused the result; it waits under the ticket given to
-  // `delivery`. Owns itself from here on, until the promise is settled. Null (an exception
-  // pending) when it cannot wait.
-  static Decoding* Create(napi_env env, napi_deferred deferred, std::shared_ptr<Delivery> delivery);
+  // Makes a decoding that will settle `deferred` with {optimize, nodes, diagnostics} from the
+  // chunks of `delivery`, or with the error that refused the result; it waits under the ticket
+  // given to `delivery`, and owns itself from here on, until the promise is settled.
+  static void Create(napi_env env, napi_deferred deferred, std::shared_ptr<Delivery> delivery);
   // At the parse job's end, on the JavaScript thread: resumes the decoding if it waits.
   static void JobEnded(napi_env env, Delivery& delivery, std::string failure);
   // The job never ran and the promise was settled elsewhere: frees the waiting decoding unsettled.

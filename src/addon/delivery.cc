@@ -66,12 +66,4 @@ std::string Delivery::failure() {
   return failure_;
 }
 
-size_t Delivery::footprint() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  size_t bytes = 0;
-  for (const Parcel& parcel : ready_) bytes += Parse::footprint(parcel.chunk);
-  for (const auto& words : spare_) bytes += words.capacity() * sizeof(int32_t);
-  return bytes;
-}
-
 }  // namespace VEXA::Addon::Parse

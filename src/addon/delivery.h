@@ -46,9 +46,6 @@ class Delivery {
   // Why the result is refused; empty while it is not.
   std::string failure();
 
-  // About how many bytes the queued chunks and the spare memory hold.
-  size_t footprint();
-
  private:
   std::mutex mutex_;
   std::deque<Parcel> ready_;
