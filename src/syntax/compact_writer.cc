@@ -14,12 +14,24 @@ namespace VEXA::Syntax {
 
 namespace {
 
-constexpr uint64_t kHashStart = 14695981039346656037ull;
-constexpr uint64_t kHashPrime = 1099511628211ull;
+// Edges in the layout table at first; it doubles when half full. A few hundred states cover every
+// describer, so the table stays in the cache.
+constexpr size_t kFirstEdges = 512;
+
+size_t edgeHash(uint32_t from, const char* name, CompactWriter::Kind kind) {
+  uint64_t hash = (uint64_t{from} << 8 | static_cast<uint8_t>(kind)) ^
+                  static_cast<uint64_t>(reinterpret_cast<uintptr_t>(name));
+  hash *= 0x9e3779b97f4a7c15ull;
+  return static_cast<size_t>(hash ^ (hash >> 32));
+}
+
 }  // namespace
 
 CompactWriter::CompactWriter(const Limits& limits)
-    : limits_(limits), texts_(limits.textBytes, limits.textSize) {}
+    : limits_(limits),
+      states_{{0, -1, nullptr, Kind::Range, Kind::Range, 0, nullptr}},
+      edges_(kFirstEdges),
+      texts_(limits.textBytes, limits.textSize) {}
 
 const std::string* CompactWriter::failure() const {
   if (!failure_.empty()) return &failure_;
@@ -56,24 +68,9 @@ CompactWriter::Chunk CompactWriter::take(std::vector<int32_t> spare, bool last) 
   Chunk chunk;
   spare.clear();
   chunk.stream = std::exchange(stream_, std::move(spare));
-  const auto& entries = texts_.entries();
-  if (textsTaken_ < entries.size()) {
-    const uint32_t base = entries[textsTaken_].offset;
-    chunk.texts.reserve(3 * (entries.size() - textsTaken_));
-    for (size_t i = textsTaken_; i < entries.size(); ++i) {
-      chunk.texts.push_back(entries[i].offset - base);
-      chunk.texts.push_back(entries[i].size);
-      chunk.texts.push_back(entries[i].ascii ? 1 : 0);
-    }
-    std::string& bytes = texts_.bytes();
-    if (last && base == 0) {
-      // Nothing more is interned: the bytes need no copy.
-      chunk.bytes = std::move(bytes);
-    } else {
-      chunk.bytes.assign(bytes, base);
-    }
-    textsTaken_ = entries.size();
-  }
+  TextInterner::Taken texts = texts_.take(last);
+  chunk.texts = std::move(texts.texts);
+  chunk.bytes = std::move(texts.bytes);
   chunk.layouts.assign(layouts_.begin() + static_cast<ptrdiff_t>(layoutsTaken_), layouts_.end());
   layoutsTaken_ = layouts_.size();
   chunk.nodes = std::exchange(nodes_, 0);
@@ -106,37 +103,68 @@ void CompactWriter::add(const Toolchain::Diagnostic& diagnostic) {
 }
 
 void CompactWriter::begin() {
-  frames_.push_back({current_.size(), properties_.size(), kHashStart});
+  frames_.push_back({current_.size(), 0});
   current_.push_back(0);
 }
 
 void CompactWriter::end() {
   const Frame frame = frames_.back();
   frames_.pop_back();
-  current_[frame.at] = static_cast<int32_t>(layoutOf(
-      properties_.data() + frame.properties, properties_.size() - frame.properties, frame.hash));
-  properties_.resize(frame.properties);
+  current_[frame.at] = layoutAt(frame.state);
 }
 
 void CompactWriter::add(const char* name, Kind kind) {
-  properties_.push_back({name, kind});
-  uint64_t& hash = frames_.back().hash;
-  hash = (hash ^ reinterpret_cast<uintptr_t>(name)) * kHashPrime;
-  hash = (hash ^ static_cast<uint64_t>(kind)) * kHashPrime;
+  uint32_t& state = frames_.back().state;
+  state = follow(state, name, kind);
 }
 
-uint32_t CompactWriter::layoutOf(const Property* properties, size_t count, uint64_t hash) {
-  auto [first, last] = layoutIds_.equal_range(hash);
-  for (auto it = first; it != last; ++it) {
-    const Layout& known = layouts_[it->second];
-    if (known.size() == count && std::equal(known.begin(), known.end(), properties)) {
-      return it->second;
-    }
+uint32_t CompactWriter::follow(uint32_t from, const char* name, Kind kind) {
+  State& state = states_[from];
+  if (state.lastName == name && state.lastKind == kind) return state.last;
+  const uint32_t to = find(from, name, kind);
+  State& known = states_[from];
+  known.lastName = name;
+  known.lastKind = kind;
+  known.last = to;
+  return to;
+}
+
+uint32_t CompactWriter::find(uint32_t from, const char* name, Kind kind) {
+  const size_t mask = edges_.size() - 1;
+  size_t at = edgeHash(from, name, kind) & mask;
+  for (; edges_[at].name != nullptr; at = (at + 1) & mask) {
+    const Edge& edge = edges_[at];
+    if (edge.name == name && edge.from == from && edge.kind == kind) return edge.to;
   }
-  const auto id = static_cast<uint32_t>(layouts_.size());
-  layouts_.emplace_back(properties, properties + count);
-  layoutIds_.emplace(hash, id);
-  return id;
+  const auto to = static_cast<uint32_t>(states_.size());
+  states_.push_back({from, -1, name, kind, Kind::Range, 0, nullptr});
+  edges_[at] = {name, from, to, kind};
+  if (2 * states_.size() > edges_.size()) {
+    // Half full: double, and place every edge again (each state but the first has one).
+    std::vector<Edge> edges(2 * edges_.size());
+    const size_t grown = edges.size() - 1;
+    for (uint32_t state = 1; state < states_.size(); ++state) {
+      const State& known = states_[state];
+      size_t slot = edgeHash(known.parent, known.name, known.kind) & grown;
+      while (edges[slot].name != nullptr) slot = (slot + 1) & grown;
+      edges[slot] = {known.name, known.parent, state, known.kind};
+    }
+    edges_ = std::move(edges);
+  }
+  return to;
+}
+
+int32_t CompactWriter::layoutAt(uint32_t state) {
+  int32_t& layout = states_[state].layout;
+  if (layout >= 0) return layout;
+  Layout properties;
+  for (uint32_t at = state; at != 0; at = states_[at].parent) {
+    properties.push_back({states_[at].name, states_[at].kind});
+  }
+  std::reverse(properties.begin(), properties.end());
+  layout = static_cast<int32_t>(layouts_.size());
+  layouts_.push_back(std::move(properties));
+  return layout;
 }
 
 void CompactWriter::putDouble(double value) {

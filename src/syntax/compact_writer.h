@@ -28,7 +28,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace VEXA::Syntax {
@@ -91,8 +90,8 @@ class CompactWriter final : public Writer {
     uint32_t diagnostics = 0;
   };
   // Takes what was written since the last take; the records written from now on go to `spare`
-  // (emptied first), whose memory is reused. `last`: nothing more will be written, and the text
-  // bytes may be moved out instead of copied.
+  // (emptied first), whose memory is reused. `last`: nothing more will be written, and no room is
+  // kept for more texts.
   Chunk take(std::vector<int32_t> spare, bool last);
 
   // Appends one record.
@@ -111,18 +110,39 @@ class CompactWriter final : public Writer {
   Writer& nodes(const char* name, const NodeList& values) override;
 
  private:
+  // An object's layout is found by walking a tree of properties as they are written: each state
+  // is a sequence of properties, each edge adds one. Describers write the same properties in the
+  // same order time after time, so the walk is a probe per property in a small table, and the
+  // state at the object's end is its layout, numbered the first time an object ends there.
+  struct State {
+    uint32_t parent;
+    int32_t layout;  // -1 until an object ends here
+    const char* name;
+    Kind kind;
+    // The edge last followed from here: nearly always the one taken next.
+    Kind lastKind = Kind::Range;
+    uint32_t last = 0;
+    const char* lastName = nullptr;
+  };
+  struct Edge {
+    const char* name = nullptr;  // null: free
+    uint32_t from = 0;
+    uint32_t to = 0;
+    Kind kind = Kind::Range;
+  };
   struct Frame {
-    size_t at;          // the layout word in current_
-    size_t properties;  // the object's first property in properties_
-    uint64_t hash;
+    size_t at;       // the layout word in current_
+    uint32_t state;  // the properties written so far
   };
 
   void record(int32_t tag);
   void begin();
   void end();
   void add(const char* name, Kind kind);
+  uint32_t follow(uint32_t from, const char* name, Kind kind);
+  uint32_t find(uint32_t from, const char* name, Kind kind);
+  int32_t layoutAt(uint32_t state);
   void putDouble(double value);
-  uint32_t layoutOf(const Property* properties, size_t count, uint64_t hash);
   void fail(std::string message);
   void checkList(size_t count);
 
@@ -132,15 +152,14 @@ class CompactWriter final : public Writer {
   // The record being written; long lists leave it for stream_ as they end.
   std::vector<int32_t> current_;
   std::vector<Frame> frames_;
-  std::vector<Property> properties_;
   int32_t lists_ = 0;
 
   std::vector<Layout> layouts_;
-  std::unordered_multimap<uint64_t, uint32_t> layoutIds_;
+  std::vector<State> states_;
+  std::vector<Edge> edges_;
 
   TextInterner texts_;
-  // Texts and layouts already taken with a chunk.
-  size_t textsTaken_ = 0;
+  // Layouts already taken with a chunk.
   size_t layoutsTaken_ = 0;
   // Records added since the last take.
   uint32_t nodes_ = 0;
