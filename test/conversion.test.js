@@ -115,6 +115,31 @@ test('a result handed over in chunks of any size equals the nodes built here', a
   }
 });
 
+// Texts are found again by their bytes where they are short and by a hash where they are long:
+// texts of one size that differ in a single byte, met again and again, in chunks of any size,
+// each come out as written.
+test('texts that differ in one byte stay apart, whatever the chunks', async () => {
+  const texts = [];
+  for (let size = 0; size <= 20; size++) {
+    const base = 'abcdefghijklmnopqrstu'.slice(0, size);
+    texts.push(base);
+    for (let at = 0; at < size; at++) texts.push(`${base.slice(0, at)}X${base.slice(at + 1)}`);
+  }
+  const expected = [];
+  for (let round = 0; round < 3; round++) {
+    for (let i = 0; i < texts.length; i += 2) expected.push([texts[i], texts[(i + 1) % texts.length]]);
+  }
+  const source = expected.map(([a, b]) => `  MOV "${a}", "${b}"\n`).join('');
+  for (const chunkWords of [1, 64, 2 ** 40]) {
+    await withTesting({ chunkWords }, async () => {
+      const { nodes } = await run(source, { name: 'a file path longer than eight bytes.vx' });
+      const values = nodes.map((node) => node.operands.map((operand) => operand.value));
+      assert.deepStrictEqual(values, expected, `chunks of ${chunkWords} words`);
+      assert.ok(nodes.every((node) => node.filePath === 'a file path longer than eight bytes.vx'));
+    });
+  }
+});
+
 // A limit passed after chunks were handed over refuses the whole result: nothing decoded from the
 // earlier chunks comes out.
 test('a limit passed after chunks were handed over rejects the parse', async () => {

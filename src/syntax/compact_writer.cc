@@ -110,7 +110,8 @@ void CompactWriter::begin() {
 void CompactWriter::end() {
   const Frame frame = frames_.back();
   frames_.pop_back();
-  current_[frame.at] = layoutAt(frame.state);
+  const int32_t layout = states_[frame.state].layout;
+  current_[frame.at] = layout >= 0 ? layout : layoutAt(frame.state);
 }
 
 void CompactWriter::add(const char* name, Kind kind) {
@@ -155,14 +156,13 @@ uint32_t CompactWriter::find(uint32_t from, const char* name, Kind kind) {
 }
 
 int32_t CompactWriter::layoutAt(uint32_t state) {
-  int32_t& layout = states_[state].layout;
-  if (layout >= 0) return layout;
   Layout properties;
   for (uint32_t at = state; at != 0; at = states_[at].parent) {
     properties.push_back({states_[at].name, states_[at].kind});
   }
   std::reverse(properties.begin(), properties.end());
-  layout = static_cast<int32_t>(layouts_.size());
+  const auto layout = static_cast<int32_t>(layouts_.size());
+  states_[state].layout = layout;
   layouts_.push_back(std::move(properties));
   return layout;
 }

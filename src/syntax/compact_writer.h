@@ -141,6 +141,7 @@ class CompactWriter final : public Writer {
   void add(const char* name, Kind kind);
   uint32_t follow(uint32_t from, const char* name, Kind kind);
   uint32_t find(uint32_t from, const char* name, Kind kind);
+  // Numbers the layout of the objects that end at `state`, the first time one does.
   int32_t layoutAt(uint32_t state);
   void putDouble(double value);
   void fail(std::string message);
