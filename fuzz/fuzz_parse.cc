@@ -1,13 +1,17 @@
 // libFuzzer target: lexes and parses arbitrary bytes under every rule combination. The first input
 // byte selects the rules and is not part of the source: bit 0 strict rules, bit 1 block tags, bits
-// 2-3 the diagnostic limit, bit 4 a strict keyword table. The rest is the source text.
+// 2-3 the diagnostic limit, bit 4 a strict keyword table, bits 5-6 how often the compact
+// encoding is cut into chunks. The rest is the source text.
 //
 // Besides what the sanitizers catch, it checks what must hold for every input: every node's and
-// diagnostic's range is ordered and lies inside the source, and parsing the same bytes again, each
+// diagnostic's range is ordered and lies inside the source; parsing the same bytes again, each
 // node passed on as soon as it is parsed and its memory reused, gives the same nodes and
-// diagnostics (written out through a plain-text writer and compared).
+// diagnostics (written out through a plain-text writer and compared); and so does the compact
+// encoding the addon hands to JavaScript, in chunks, read back here (fuzz/compact_text.h).
+#include "compact_text.h"
 #include "lexer/keyword_table.h"
 #include "parser/program.h"
+#include "syntax/compact_writer.h"
 #include "syntax/writer.h"
 #include "toolchain/context.h"
 #include "toolchain/rules.h"
@@ -77,8 +81,10 @@ class CheckingWriter final : public VEXA::Syntax::Writer {
     return put(name, std::to_string(start.line) + ":" + std::to_string(start.character) + "-" +
                          std::to_string(end.line) + ":" + std::to_string(end.character));
   }
+  // Past 32 bits as the double it becomes, as the compact encoding carries it.
   Writer& integer(const char* name, int64_t value) override {
-    return put(name, std::to_string(value));
+    if (value >= INT32_MIN && value <= INT32_MAX) return put(name, std::to_string(value));
+    return number(name, static_cast<double>(value));
   }
   Writer& number(const char* name, double value) override {
     char buffer[64];
@@ -118,9 +124,19 @@ class CheckingWriter final : public VEXA::Syntax::Writer {
   std::vector<size_t> lineBytes_;
 };
 
-// `passOn`: each node is written as soon as the parse passes it on, and its memory is reused for
-// the statements after it, as the addon parses; else the nodes are kept and written afterwards.
-std::string Parse(const std::string& bytes, uint8_t selector, bool passOn) {
+enum class Mode { Keep, PassOn, Encode };
+
+struct Parsed {
+  std::string text;
+  // Where the diagnostics a result reports end (a limit may hold the rest back).
+  size_t reportedEnd = 0;
+};
+
+// Keep: the nodes are kept and written afterwards. PassOn: each node is written as soon as the
+// parse passes it on, and its memory is reused for the statements after it, as the addon parses.
+// Encode: as PassOn, but through the compact encoding, a chunk taken after every `every`
+// records, and read back natively.
+Parsed Parse(const std::string& bytes, uint8_t selector, Mode mode, size_t every) {
   auto rules = std::make_shared<VEXA::Toolchain::Rules>();
   rules->strict = selector & 1;
   rules->parseBlocks = (selector >> 1) & 1;
@@ -131,16 +147,40 @@ std::string Parse(const std::string& bytes, uint8_t selector, bool passOn) {
   context->setKeywords(tables[(selector >> 4) & 1]);
   // The source ends at its first NUL byte: nothing after it is ever read.
   CheckingWriter writer(std::string_view(bytes).substr(0, bytes.find('\0')));
+  VEXA::Syntax::CompactWriter encoded;
+  CompactText read;
+  size_t records = 0;
+  const auto take = [&](bool last) {
+    if (!read.read(encoded.take({}, last))) fail("a chunk of the compact encoding does not read");
+  };
+  Parsed parsed;
   VEXA::Program program =
-      passOn ? VEXA::parseProgram(VEXA::Toolchain::SourceText::take(std::string(bytes)),
-                                  std::move(context),
-                                  [&](const VEXA::Syntax::Node& node) { writer.node("", node); })
-             : VEXA::parseProgram(std::make_shared<std::istringstream>(bytes), std::move(context));
+      mode == Mode::Keep
+          ? VEXA::parseProgram(std::make_shared<std::istringstream>(bytes), std::move(context))
+          : VEXA::parseProgram(VEXA::Toolchain::SourceText::take(std::string(bytes)),
+                               std::move(context), [&](const VEXA::Syntax::Node& node) {
+                                 if (mode == Mode::PassOn) return writer.node("", node), void();
+                                 encoded.add(node);
+                                 if (++records % every == 0) take(false);
+                               });
   for (const auto& node : program.nodes) writer.node("", *node);
-  for (const auto& diagnostic : program.context->diagnostics().entries()) {
-    VEXA::Syntax::describe(diagnostic, writer);
+  const auto& diagnostics = program.context->diagnostics();
+  for (size_t i = 0; i < diagnostics.entries().size(); ++i) {
+    if (i == diagnostics.reported()) parsed.reportedEnd = writer.out.size();
+    if (mode == Mode::Encode && i < diagnostics.reported()) encoded.add(diagnostics.entries()[i]);
+    VEXA::Syntax::describe(diagnostics.entries()[i], writer);
   }
-  return std::move(writer.out);
+  if (diagnostics.reported() >= diagnostics.entries().size())
+    parsed.reportedEnd = writer.out.size();
+  if (mode == Mode::Encode) {
+    take(true);
+    if (const std::string* failure = encoded.failure()) fail(failure->c_str());
+    parsed.text = std::move(read.out);
+    parsed.reportedEnd = parsed.text.size();
+    return parsed;
+  }
+  parsed.text = std::move(writer.out);
+  return parsed;
 }
 
 }  // namespace
@@ -148,8 +188,15 @@ std::string Parse(const std::string& bytes, uint8_t selector, bool passOn) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
-  if (Parse(bytes, data[0], false) != Parse(bytes, data[0], true)) {
+  const Parsed kept = Parse(bytes, data[0], Mode::Keep, 0);
+  if (kept.text != Parse(bytes, data[0], Mode::PassOn, 0).text) {
     fail("a second parse, passing its nodes on, gave another result");
+  }
+  // Bits 5-6 choose how often a chunk is taken: after every record, every third, or once.
+  static constexpr size_t kEvery[4] = {1, 3, 64, SIZE_MAX};
+  const Parsed encoded = Parse(bytes, data[0], Mode::Encode, kEvery[(data[0] >> 5) & 3]);
+  if (encoded.text != std::string_view(kept.text).substr(0, kept.reportedEnd)) {
+    fail("the compact encoding, read back, gave another result");
   }
   return 0;
 }
