@@ -53,9 +53,8 @@ bool CompactText::read(const CompactWriter::Chunk& chunk) {
 bool CompactText::object(std::string& into) {
   int32_t layout = 0;
   if (!word(layout) || layout < 0 || static_cast<size_t>(layout) >= layouts_.size()) return false;
-  // Copied: reading a nested object may not grow layouts_, but the reference must not dangle
-  // should that ever change.
-  const CompactWriter::Layout properties = layouts_[static_cast<size_t>(layout)];
+  // layouts_ grows only between chunks, so the reference holds while nested objects are read.
+  const CompactWriter::Layout& properties = layouts_[static_cast<size_t>(layout)];
   for (const auto& property : properties) {
     into.append(property.name).push_back('=');
     if (!value(property, into)) return false;

@@ -128,7 +128,7 @@ enum class Mode { Keep, PassOn, Encode };
 
 struct Parsed {
   std::string text;
-  // Where the diagnostics a result reports end (a limit may hold the rest back).
+  // Where the diagnostics a result reports end in `text` (Keep and PassOn).
   size_t reportedEnd = 0;
 };
 
@@ -159,24 +159,29 @@ Parsed Parse(const std::string& bytes, uint8_t selector, Mode mode, size_t every
           ? VEXA::parseProgram(std::make_shared<std::istringstream>(bytes), std::move(context))
           : VEXA::parseProgram(VEXA::Toolchain::SourceText::take(std::string(bytes)),
                                std::move(context), [&](const VEXA::Syntax::Node& node) {
-                                 if (mode == Mode::PassOn) return writer.node("", node), void();
-                                 encoded.add(node);
-                                 if (++records % every == 0) take(false);
+                                 if (mode == Mode::PassOn) {
+                                   writer.node("", node);
+                                 } else {
+                                   encoded.add(node);
+                                   if (++records % every == 0) take(false);
+                                 }
                                });
   for (const auto& node : program.nodes) writer.node("", *node);
+  // Only the diagnostics a result reports (a limit may hold the rest back) are encoded.
   const auto& diagnostics = program.context->diagnostics();
-  for (size_t i = 0; i < diagnostics.entries().size(); ++i) {
+  const auto& entries = diagnostics.entries();
+  for (size_t i = 0; i < entries.size(); ++i) {
     if (i == diagnostics.reported()) parsed.reportedEnd = writer.out.size();
-    if (mode == Mode::Encode && i < diagnostics.reported()) encoded.add(diagnostics.entries()[i]);
-    VEXA::Syntax::describe(diagnostics.entries()[i], writer);
+    VEXA::Syntax::describe(entries[i], writer);
   }
-  if (diagnostics.reported() >= diagnostics.entries().size())
-    parsed.reportedEnd = writer.out.size();
+  if (diagnostics.reported() >= entries.size()) parsed.reportedEnd = writer.out.size();
   if (mode == Mode::Encode) {
+    for (size_t i = 0; i < diagnostics.reported() && i < entries.size(); ++i) {
+      encoded.add(entries[i]);
+    }
     take(true);
     if (const std::string* failure = encoded.failure()) fail(failure->c_str());
     parsed.text = std::move(read.out);
-    parsed.reportedEnd = parsed.text.size();
     return parsed;
   }
   parsed.text = std::move(writer.out);
@@ -192,7 +197,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (kept.text != Parse(bytes, data[0], Mode::PassOn, 0).text) {
     fail("a second parse, passing its nodes on, gave another result");
   }
-  // Bits 5-6 choose how often a chunk is taken: after every record, every third, or once.
+  // Bits 5-6 choose how often a chunk is taken: after every record, every third, every 64th, or
+  // once at the end.
   static constexpr size_t kEvery[4] = {1, 3, 64, SIZE_MAX};
   const Parsed encoded = Parse(bytes, data[0], Mode::Encode, kEvery[(data[0] >> 5) & 3]);
   if (encoded.text != std::string_view(kept.text).substr(0, kept.reportedEnd)) {
