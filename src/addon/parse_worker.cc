@@ -19,10 +19,10 @@ namespace {
 // Words of records per chunk handed to the decoding: 1 MiB, a few milliseconds of decoding, so
 // that the decoding starts early and the chunks stay few. Smaller first chunks do not bring small
 // results sooner: each chunk more costs a wake-up of the JavaScript thread and a slice, and the
-// young-generation collections that used to fall into the thread's idle wait for the job now fall
-// into the decoding, with the result's objects alive (a first chunk of 16 KiB, doubling up to
-// this, left parses of 10 and 100 KiB as slow as before, and took a fifth to a third more of the
-// JavaScript thread).
+// young-generation collections that fall into the thread's idle wait for the job would fall into
+// the decoding instead, with the result's objects alive (a first chunk of 16 KiB, doubling up to
+// this, left parses of 10 and 100 KiB as slow as with whole chunks, and took a fifth to a third
+// more of the JavaScript thread).
 constexpr size_t kChunkWords = size_t{1} << 18;
 // About what one reported diagnostic holds, with its arguments.
 constexpr size_t kDiagnosticBytes = 128;
